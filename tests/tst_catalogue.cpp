@@ -75,7 +75,8 @@ void TestCatalogue::selection_data()
                                << QStringLiteral("/m3-member/index.html") << QStringLiteral("BiglobeId")
                                << QStringLiteral("BiglobePwd");
     QTest::newRow("So-net C") << 2 << 2 << QStringLiteral("loginindex.cgi?GRP_NO=816s06")
-                              << QStringLiteral("/m4-member/") << QStringLiteral("usr_id") << QStringLiteral("passwd");
+                              << QStringLiteral("/m4-member/") << QStringLiteral("usr_id")
+                              << QStringLiteral("passwd");
     QTest::newRow("OCN A") << 3 << 0 << QStringLiteral("/rinvale/m2-member/index_login.html")
                            << QStringLiteral("/rinvale/m2-member/index.html") << QStringLiteral("ID")
                            << QStringLiteral("IDPWD");
@@ -88,8 +89,9 @@ void TestCatalogue::selection_data()
             << QStringLiteral("CARD_NUMBER1;CARD_NUMBER2;CARD_NUMBER3;CARD_NUMBER4") << QString();
     QTest::newRow("credit C") << 6 << 2 << QStringLiteral("example/") << QStringLiteral("/credit/m4-member/")
                               << QString() << QString();
-    QTest::newRow("wallet A") << 7 << 0 << QStringLiteral("/index_m2.html") << QStringLiteral("/m2-member/index.html")
-                              << QStringLiteral("login") << QStringLiteral("passwd");
+    QTest::newRow("wallet A") << 7 << 0 << QStringLiteral("/index_m2.html")
+                              << QStringLiteral("/m2-member/index.html") << QStringLiteral("login")
+                              << QStringLiteral("passwd");
 }
 
 void TestCatalogue::selection()
@@ -109,10 +111,11 @@ void TestCatalogue::selection()
     QCOMPARE(c.gDownloadUser.size(), 8);
     QCOMPARE(c.gDownloadPass.size(), 12);
     // the same selection again gives the same six texts
-    const QStringList first = {c.gLoginPage,  c.gMemberPage,   c.gIdField,
+    const QStringList first = {c.gLoginPage, c.gMemberPage,   c.gIdField,
                                c.gPassField, c.gDownloadUser, c.gDownloadPass};
     c.SelectProviderCourse(provider, course);
-    QCOMPARE((QStringList{c.gLoginPage, c.gMemberPage, c.gIdField, c.gPassField, c.gDownloadUser, c.gDownloadPass}),
+    QCOMPARE((QStringList{c.gLoginPage, c.gMemberPage, c.gIdField, c.gPassField, c.gDownloadUser,
+                          c.gDownloadPass}),
              first);
 }
 
@@ -169,21 +172,25 @@ void TestCatalogue::downloadAccountsSharedAndDistinct()
 
 void TestCatalogue::builtInCipherTextsOpenToServiceValues()
 {
-    QSettings plain(QStringLiteral(VELMIRA_SOURCE_DIR "/tools/servicesim/accounts.ini"), QSettings::IniFormat);
+    QSettings plain(QStringLiteral(VELMIRA_SOURCE_DIR "/tools/servicesim/accounts.ini"),
+                    QSettings::IniFormat);
     QCOMPARE(plain.status(), QSettings::NoError);
     const TProviderCatalogue c = initialised();
     for (int p = 0; p < ProviderCount; ++p) {
         for (int course = 0; course < CourseCount; ++course) {
-            const QString key = QStringLiteral("download/%1.%2")
-                                    .arg(QLatin1String(kAccountSets[qMin(p, 4)]), QLatin1String(kCourses[course]));
+            const QString key =
+                QStringLiteral("download/%1.%2")
+                    .arg(QLatin1String(kAccountSets[qMin(p, 4)]), QLatin1String(kCourses[course]));
             const QStringList account = plain.value(key).toString().split(QLatin1Char(' '));
             QCOMPARE(account.size(), 2);
             QCOMPARE(account[0].size(), 6);
             QCOMPARE(account[1].size(), 9);
-            QCOMPARE(DecryptText(c.gProviderTable[TProviderCatalogue::EntryIndex(ukDownloadUser, p, course)], 2),
-                     account[0]);
-            QCOMPARE(DecryptText(c.gProviderTable[TProviderCatalogue::EntryIndex(ukDownloadPass, p, course)], 2),
-                     account[1]);
+            QCOMPARE(
+                DecryptText(c.gProviderTable[TProviderCatalogue::EntryIndex(ukDownloadUser, p, course)], 2),
+                account[0]);
+            QCOMPARE(
+                DecryptText(c.gProviderTable[TProviderCatalogue::EntryIndex(ukDownloadPass, p, course)], 2),
+                account[1]);
         }
     }
     QCOMPARE(c.gSettingsUrl.size(), 60);
@@ -195,22 +202,24 @@ void TestCatalogue::builtInCipherTextsOpenToServiceValues()
     QCOMPARE(DecryptText(c.gSettingsUrl, 2), rv2);
     QCOMPARE(DecryptText(c.gSettingsUrl2, 2), rv3);
     // the addresses are on the service's own host, so the endpoint override reaches them
-    QVERIFY(rv3.startsWith(QStringLiteral("https://") + EndpointHost(TEndpoint::ServiceMain) + QLatin1Char('/')));
+    QVERIFY(
+        rv3.startsWith(QStringLiteral("https://") + EndpointHost(TEndpoint::ServiceMain) + QLatin1Char('/')));
 }
 
 void TestCatalogue::everyAddressUsesItsEndpoint()
 {
     const TProviderCatalogue c = initialised();
-    const TEndpoint member[ProviderCount] = {TEndpoint::ServiceBiglobe, TEndpoint::NiftyMember,
-                                             TEndpoint::ServiceSonet,   TEndpoint::OcnPayment,
+    const TEndpoint member[ProviderCount] = {TEndpoint::ServiceBiglobe,  TEndpoint::NiftyMember,
+                                             TEndpoint::ServiceSonet,    TEndpoint::OcnPayment,
                                              TEndpoint::ServiceWebMoney, TEndpoint::ServiceBitCash,
-                                             TEndpoint::ServiceMain,    TEndpoint::ServiceWallet};
-    const char* const memberScheme[ProviderCount] = {"http", "https", "http", "https", "http", "http", "https", "http"};
+                                             TEndpoint::ServiceMain,     TEndpoint::ServiceWallet};
+    const char* const memberScheme[ProviderCount] = {"http", "https", "http",  "https",
+                                                     "http", "http",  "https", "http"};
     for (int p = 0; p < ProviderCount; ++p) {
         for (int course = 0; course < CourseCount; ++course) {
             const QString address = c.gProviderTable[TProviderCatalogue::EntryIndex(ukMemberPage, p, course)];
-            QVERIFY2(address.startsWith(QLatin1String(memberScheme[p]) + QLatin1String("://") + EndpointHost(member[p]) +
-                                        QLatin1Char('/')),
+            QVERIFY2(address.startsWith(QLatin1String(memberScheme[p]) + QLatin1String("://") +
+                                        EndpointHost(member[p]) + QLatin1Char('/')),
                      qPrintable(address));
             QVERIFY2(address.contains(QStringLiteral("m%1").arg(course + 2)), qPrintable(address));
         }
@@ -246,7 +255,8 @@ void TestCatalogue::overrideReplacesSchemeAndHost()
 
     TProviderCatalogue c = initialised();
     c.SelectProviderCourse(1, 0);
-    const QString member = QStringLiteral("http://127.0.0.1:8123/nifty-member/member/service/g-way/rinvale_a/m2-member/");
+    const QString member =
+        QStringLiteral("http://127.0.0.1:8123/nifty-member/member/service/g-way/rinvale_a/m2-member/");
     QCOMPARE(c.gMemberPage, member);
     QCOMPARE(c.gLoginPage,
              QStringLiteral("http://127.0.0.1:8123/nifty-login/pub/login.cgi?service=member&back=") + member);
@@ -257,10 +267,12 @@ void TestCatalogue::overrideReplacesSchemeAndHost()
     // skipped lines leave their endpoints alone; foreign addresses pass unchanged
     c.SelectProviderCourse(3, 0);
     QVERIFY(c.gMemberPage.startsWith(QStringLiteral("https://") + EndpointHost(TEndpoint::OcnPayment)));
-    QCOMPARE(ResolveAddress(QStringLiteral("http://rinvale.example/")), QStringLiteral("http://rinvale.example/"));
+    QCOMPARE(ResolveAddress(QStringLiteral("http://rinvale.example/")),
+             QStringLiteral("http://rinvale.example/"));
     QCOMPARE(ResolveAddress(QStringLiteral("https://elsewhere.example/a?b=c")),
              QStringLiteral("https://elsewhere.example/a?b=c"));
-    QCOMPARE(ResolveAddress(QStringLiteral("HTTPS://WWW.RINVALE.EXAMPLE/x")), QStringLiteral("http://127.0.0.1:8123/x"));
+    QCOMPARE(ResolveAddress(QStringLiteral("HTTPS://WWW.RINVALE.EXAMPLE/x")),
+             QStringLiteral("http://127.0.0.1:8123/x"));
 }
 
 void TestCatalogue::overrideFileProblems()
@@ -269,7 +281,8 @@ void TestCatalogue::overrideFileProblems()
     ReloadEndpointOverrides(); // reported on standard error, then ignored
     TProviderCatalogue c = initialised();
     c.SelectProviderCourse(0, 0);
-    QVERIFY(c.gMemberPage.startsWith(QStringLiteral("http://") + EndpointHost(TEndpoint::ServiceBiglobe) + QLatin1Char('/')));
+    QVERIFY(c.gMemberPage.startsWith(QStringLiteral("http://") + EndpointHost(TEndpoint::ServiceBiglobe) +
+                                     QLatin1Char('/')));
 }
 
 QTEST_GUILESS_MAIN(TestCatalogue)

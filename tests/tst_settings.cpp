@@ -12,7 +12,8 @@ namespace {
 const QSize kScreen(1920, 1080);
 const QSize kWindow(834, 695);
 
-struct Loaded {
+struct Loaded
+{
     TNaviSettings settings;
     TWindowPlacement window;
     TStartButtons buttons{};
@@ -94,7 +95,8 @@ void TestSettings::roundTripStoresEveryValueAsText()
     QSettings raw(store->fileName(), QSettings::IniFormat);
     const QStringList groups = raw.childGroups();
     QCOMPARE(QSet<QString>(groups.begin(), groups.end()),
-             (QSet<QString>{QStringLiteral("frmVelmira"), QStringLiteral("frmOption"), QStringLiteral("fraStart1.")}));
+             (QSet<QString>{QStringLiteral("frmVelmira"), QStringLiteral("frmOption"),
+                            QStringLiteral("fraStart1.")}));
     const std::pair<const char*, int> counts[] = {{"frmVelmira", 3}, {"frmOption", 21}, {"fraStart1.", 15}};
     for (const auto& [group, count] : counts) {
         raw.beginGroup(QLatin1String(group));
@@ -150,7 +152,8 @@ void TestSettings::readingRules_data()
     QTest::addColumn<QVariant>("stored");
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("expected");
-    const auto row = [](const char* name, const char* key, QVariant stored, const char* field, const char* expected) {
+    const auto row = [](const char* name, const char* key, QVariant stored, const char* field,
+                        const char* expected) {
         QTest::newRow(name) << QString::fromLatin1(key) << stored << QString::fromLatin1(field)
                             << QString::fromUtf8(expected);
     };
@@ -170,8 +173,9 @@ void TestSettings::readingRules_data()
     row("date limit 1", "frmOption/gDateSeigen", QStringLiteral("1"), "gDateSeigen", "1");
     row("date limit 9", "frmOption/gDateSeigen", QStringLiteral("9"), "gDateSeigen", "0");
     row("folder empty stays empty", "frmOption/gDir_hb", QString(), "gDir_hb", "");
-    row("folder as list is not text", "frmOption/gDir_kd", QStringList{QStringLiteral("a"), QStringLiteral("b")},
-        "gDir_kd", "/home/member/Documents/My VelmData/");
+    row("folder as list is not text", "frmOption/gDir_kd",
+        QStringList{QStringLiteral("a"), QStringLiteral("b")}, "gDir_kd",
+        "/home/member/Documents/My VelmData/");
     row("user name", "frmOption/gUserName", QStringLiteral("ユーザー"), "gUserName", "ユーザー");
     row("password garbage", "frmOption/gPass", QStringLiteral("%%"), "gPass", "");
     row("top not a number", "frmVelmira/Top", QStringLiteral("x"), "Top", "193");
@@ -232,9 +236,10 @@ void TestSettings::startButtonsSetInOrder()
     QStringList names;
     for (int i = 0; i < StartButtonCount; ++i)
         names << StartButtonName(i);
-    QCOMPARE(names.join(QLatin1Char(',')),
-             QStringLiteral("radAll,radSelect,chk_hb,chk_hz,chk_dkis,chk_ekyu,chk_fket,chk_fket5,chk_gsyu,chk_nd,"
-                            "chk_jb,chk_mb,chk_ib,chk_kd,chk_lb"));
+    QCOMPARE(
+        names.join(QLatin1Char(',')),
+        QStringLiteral("radAll,radSelect,chk_hb,chk_hz,chk_dkis,chk_ekyu,chk_fket,chk_fket5,chk_gsyu,chk_nd,"
+                       "chk_jb,chk_mb,chk_ib,chk_kd,chk_lb"));
 }
 
 void TestSettings::workingPaths()

@@ -69,8 +69,8 @@ void TestUtil::divide_data()
     QTest::newRow("nul and delimiter") << QByteArray("a;\0b;c", 6) << ';' << L{"a", "", "b", "c"};
     const QByteArray groups[4] = {ToAnsi(kHiragana.mid(0, 4)), ToAnsi(kHiragana.mid(4, 4)),
                                   ToAnsi(kHiragana.mid(8, 4)), ToAnsi(kHiragana.mid(12, 4))};
-    QTest::newRow("hiragana groups") << (groups[0] + ';' + groups[1] + ';' + groups[2] + ';' + groups[3]) << ';'
-                                     << L{groups[0], groups[1], groups[2], groups[3]};
+    QTest::newRow("hiragana groups") << (groups[0] + ';' + groups[1] + ';' + groups[2] + ';' + groups[3])
+                                     << ';' << L{groups[0], groups[1], groups[2], groups[3]};
 }
 
 void TestUtil::divide()
@@ -100,9 +100,11 @@ void TestUtil::havalCheckValues_data()
     QTest::addColumn<QByteArray>("message");
     QTest::addColumn<QByteArray>("digest");
     QTest::newRow("lowercase") << QByteArray("abcdefghijklmnopqrstuvwxyz")
-                               << QByteArray("1a1dc8099bdaa7f35b4da4e805f1a28fee909d8dee920198185cbcaed8a10a8d");
-    QTest::newRow("alphanumerics") << QByteArray("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789")
-                                   << QByteArray("c5647fc6c1877fff96742f27e9266b6874894f41a08f5913033d9d532aeddb39");
+                               << QByteArray(
+                                      "1a1dc8099bdaa7f35b4da4e805f1a28fee909d8dee920198185cbcaed8a10a8d");
+    QTest::newRow("alphanumerics")
+        << QByteArray("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789")
+        << QByteArray("c5647fc6c1877fff96742f27e9266b6874894f41a08f5913033d9d532aeddb39");
 }
 
 void TestUtil::havalCheckValues()
@@ -122,17 +124,28 @@ void TestUtil::havalBlockBoundaries_data()
     QTest::addColumn<QByteArray>("digest");
     QTest::newRow("0") << 0 << QByteArray("5981d3f8cce7f5674752595f4ad24c184ba1c738c986d4d2eddf2bd86c3f8679");
     QTest::newRow("1") << 1 << QByteArray("3840e4e3b9a83d9d5039487cd84baaaf8a985f3c219e854d8d894fb15f4e488b");
-    QTest::newRow("117") << 117 << QByteArray("0c5d6de7f76c6630bbe59a2444f2c1a1d6aec76a90b15c7def138cb75f5c38cf");
-    QTest::newRow("118") << 118 << QByteArray("68f797c403c952a0a94a6dd3eb8d45b23b1b3e6086ecae7816ccaad730893f17");
-    QTest::newRow("119") << 119 << QByteArray("95a659e722e9d47920404e8fd882886fa5b4576cb2baa2677375a4595eca1d62");
-    QTest::newRow("127") << 127 << QByteArray("6dc5a383dd0e59bc9076781c5b50829012b4df9d9bfe00afcb73f154a9eb9be3");
-    QTest::newRow("128") << 128 << QByteArray("0211ab11535964e0a7e43d0f71ed06006627b3f60cd521b84ff57e6dd6b9a091");
-    QTest::newRow("129") << 129 << QByteArray("2c874c753d84aef55060957d138939870b111b7475f02c4cbf492028b7e7b3af");
-    QTest::newRow("245") << 245 << QByteArray("78dcd9e244931834c7843fe3c896e30bb47baf12ddea1b701e620b11bc7c5b50");
-    QTest::newRow("246") << 246 << QByteArray("fc88011555f8320335293009a0b56e32c4e24a595fcd5f8d5dee3a114d966cd2");
-    QTest::newRow("247") << 247 << QByteArray("6b2716117888054cda91a8ed7adebdacd76bd32e2007635983dfe9d2db8943ee");
-    QTest::newRow("255") << 255 << QByteArray("74259b7ac9501452c8039ca78b787d68e6a59e15f78194d7c418dfc3b76dc361");
-    QTest::newRow("256") << 256 << QByteArray("8401435181854db17000106fd1a2b474f1c1bf311ae2011a295bfc1069c6b6e7");
+    QTest::newRow("117") << 117
+                         << QByteArray("0c5d6de7f76c6630bbe59a2444f2c1a1d6aec76a90b15c7def138cb75f5c38cf");
+    QTest::newRow("118") << 118
+                         << QByteArray("68f797c403c952a0a94a6dd3eb8d45b23b1b3e6086ecae7816ccaad730893f17");
+    QTest::newRow("119") << 119
+                         << QByteArray("95a659e722e9d47920404e8fd882886fa5b4576cb2baa2677375a4595eca1d62");
+    QTest::newRow("127") << 127
+                         << QByteArray("6dc5a383dd0e59bc9076781c5b50829012b4df9d9bfe00afcb73f154a9eb9be3");
+    QTest::newRow("128") << 128
+                         << QByteArray("0211ab11535964e0a7e43d0f71ed06006627b3f60cd521b84ff57e6dd6b9a091");
+    QTest::newRow("129") << 129
+                         << QByteArray("2c874c753d84aef55060957d138939870b111b7475f02c4cbf492028b7e7b3af");
+    QTest::newRow("245") << 245
+                         << QByteArray("78dcd9e244931834c7843fe3c896e30bb47baf12ddea1b701e620b11bc7c5b50");
+    QTest::newRow("246") << 246
+                         << QByteArray("fc88011555f8320335293009a0b56e32c4e24a595fcd5f8d5dee3a114d966cd2");
+    QTest::newRow("247") << 247
+                         << QByteArray("6b2716117888054cda91a8ed7adebdacd76bd32e2007635983dfe9d2db8943ee");
+    QTest::newRow("255") << 255
+                         << QByteArray("74259b7ac9501452c8039ca78b787d68e6a59e15f78194d7c418dfc3b76dc361");
+    QTest::newRow("256") << 256
+                         << QByteArray("8401435181854db17000106fd1a2b474f1c1bf311ae2011a295bfc1069c6b6e7");
 }
 
 void TestUtil::havalBlockBoundaries()
@@ -146,10 +159,13 @@ void TestUtil::cipherRoundTrip_data()
 {
     QTest::addColumn<QString>("plain");
     QTest::addColumn<int>("keySet");
-    const QString texts[] = {QStringLiteral("a"),       QStringLiteral("ab"),   QStringLiteral("abc"),
-                             QStringLiteral("abcd"),    QStringLiteral("あ"), // 2 bytes
-                             QStringLiteral("あa"),   // 3 bytes
-                             QStringLiteral("あい"),  // 4 bytes
+    const QString texts[] = {QStringLiteral("a"),
+                             QStringLiteral("ab"),
+                             QStringLiteral("abc"),
+                             QStringLiteral("abcd"),
+                             QStringLiteral("あ"),   // 2 bytes
+                             QStringLiteral("あa"),  // 3 bytes
+                             QStringLiteral("あい"), // 4 bytes
                              kHiragana.mid(0, 4) + QLatin1Char(';') + kHiragana.mid(4, 4) + QLatin1Char(';') +
                                  kHiragana.mid(8, 4) + QLatin1Char(';') + kHiragana.mid(12, 4),
                              QStringLiteral("pass word with spaces ～①"),

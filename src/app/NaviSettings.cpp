@@ -4,9 +4,10 @@
 #include "util/Paths.h"
 
 const std::array<QString TNaviSettings::*, DataKindCount> DirFields = {
-    &TNaviSettings::gDir_hb,   &TNaviSettings::gDir_hz,   &TNaviSettings::gDir_dkis, &TNaviSettings::gDir_ekyu,
-    &TNaviSettings::gDir_fket, &TNaviSettings::gDir_fket5, &TNaviSettings::gDir_gsyu, &TNaviSettings::gDir_nd,
-    &TNaviSettings::gDir_jb,   &TNaviSettings::gDir_mb,   &TNaviSettings::gDir_ib,   &TNaviSettings::gDir_kd,
+    &TNaviSettings::gDir_hb,   &TNaviSettings::gDir_hz,   &TNaviSettings::gDir_dkis,
+    &TNaviSettings::gDir_ekyu, &TNaviSettings::gDir_fket, &TNaviSettings::gDir_fket5,
+    &TNaviSettings::gDir_gsyu, &TNaviSettings::gDir_nd,   &TNaviSettings::gDir_jb,
+    &TNaviSettings::gDir_mb,   &TNaviSettings::gDir_ib,   &TNaviSettings::gDir_kd,
     &TNaviSettings::gDir_lb,
 };
 

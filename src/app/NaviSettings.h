@@ -6,7 +6,8 @@
 #include <array>
 
 // The member's settings, held by the main window for the whole run.
-struct TNaviSettings {
+struct TNaviSettings
+{
     QString gAppDir;  // folder of the executable, with a trailing separator
     QString gWorkDir; // application-data folder + "Velmira 2"
     QString gDataDir; // documents folder + "My VelmData"
@@ -18,8 +19,8 @@ struct TNaviSettings {
     QString gBitCash; // four hiragana groups joined by ";", enciphered when stored
 
     // Storage folder per data kind.
-    QString gDir_hb, gDir_hz, gDir_dkis, gDir_ekyu, gDir_fket, gDir_fket5, gDir_gsyu, gDir_nd, gDir_jb, gDir_mb,
-        gDir_ib, gDir_kd, gDir_lb;
+    QString gDir_hb, gDir_hz, gDir_dkis, gDir_ekyu, gDir_fket, gDir_fket5, gDir_gsyu, gDir_nd, gDir_jb,
+        gDir_mb, gDir_ib, gDir_kd, gDir_lb;
 
     bool gNewData = true;   // new data format (RV3); false: old (RV2)
     bool gOverwrite = true; // replace an existing file of the same name

@@ -10,7 +10,8 @@
 class QSettings;
 
 // The main window's position as stored: Top and Left are read back, Height is only written.
-struct TWindowPlacement {
+struct TWindowPlacement
+{
     int Top = 0;
     int Left = 0;
     int Height = 0;

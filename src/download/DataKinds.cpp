@@ -2,8 +2,8 @@
 
 const std::array<TDataKind, DataKindCount> DataKinds = {{
     {"hb", "出馬表+競走馬", "出馬表+競走馬", "SYUTUBA+KYOUSOUBA", "rv3_hb", "hb", true, false, 2},
-    {"hz", "出馬表+競走馬(日曜重賞付)", "出馬表+競走馬(日曜重賞付)", "SYUTUBA+KYOUSOUBA2", "rv3_hz", "hz", true, false,
-     3},
+    {"hz", "出馬表+競走馬(日曜重賞付)", "出馬表+競走馬(日曜重賞付)", "SYUTUBA+KYOUSOUBA2", "rv3_hz", "hz",
+     true, false, 3},
     {"dkis", "騎手", "騎手", "KISYU", "rv3_dkis", "dkis", false, false, 4},
     {"ekyu", "厩舎(調教師)", "厩舎", "KYUSYA", "rv3_ekyu", "ekyu", false, false, 5},
     // the dot keeps 3代 names apart from 5代 names

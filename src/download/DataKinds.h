@@ -4,7 +4,8 @@
 #include <array>
 
 // One of the thirteen kinds of data file the service publishes.
-struct TDataKind {
+struct TDataKind
+{
     const char* Code;        // "hb"; names chk_hb, dir_hb, gDir_hb
     const char* Caption;     // start page toggle, options folder row (UTF-8)
     const char* ListCaption; // download list and folder messages (UTF-8)

@@ -9,7 +9,8 @@
 
 namespace {
 
-struct EndpointEntry {
+struct EndpointEntry
+{
     const char* name;
     const char* host;
 };

@@ -7,7 +7,8 @@ namespace {
 const QString kHttp = QStringLiteral("http");
 const QString kHttps = QStringLiteral("https");
 
-struct AddressRow {
+struct AddressRow
+{
     TEndpoint endpoint;
     const QString& scheme;
     const char* path[CourseCount];
@@ -55,43 +56,58 @@ bool IsProviderCourseSet(int provider, int course)
 void TProviderCatalogue::InitProviderTables()
 {
     const AddressRow loginPages[ProviderCount] = {
-        {TEndpoint::BiglobeGateway, kHttps,
+        {TEndpoint::BiglobeGateway,
+         kHttps,
          {"/gw/cp_gwcharge.php?GwShopCode=1291&GwGoodsCode=0006",
           "/gw/cp_gwcharge.php?GwShopCode=1291&GwGoodsCode=0009",
           "/gw/cp_gwcharge.php?GwShopCode=1291&GwGoodsCode=0012"}},
         {TEndpoint::NiftyLogin, kHttps, {"", "", ""}}, // built from the member page below
-        {TEndpoint::SonetWeb, kHttps,
+        {TEndpoint::SonetWeb,
+         kHttps,
          {"/rinvale/subscribe-m/cgi-bin/loginindex.cgi?GRP_NO=816s04",
           "/rinvale/subscribe-m/cgi-bin/loginindex.cgi?GRP_NO=816s05",
           "/rinvale/subscribe-m/cgi-bin/loginindex.cgi?GRP_NO=816s06"}},
-        {TEndpoint::OcnPayment, kHttps,
+        {TEndpoint::OcnPayment,
+         kHttps,
          {"/rinvale/m2-member/index_login.html", "/rinvale/m3-member/index_login.html",
           "/rinvale/m4-member/index_login.html"}},
-        {TEndpoint::ServiceWebMoney, kHttp,
-         {"/cgi-bin/wm_member/m_gotowm2.cgi", "/cgi-bin/wm_member/m_gotowm3.cgi", "/cgi-bin/wm_member/m_gotowm4.cgi"}},
-        {TEndpoint::ServiceMain, kHttps,
+        {TEndpoint::ServiceWebMoney,
+         kHttp,
+         {"/cgi-bin/wm_member/m_gotowm2.cgi", "/cgi-bin/wm_member/m_gotowm3.cgi",
+          "/cgi-bin/wm_member/m_gotowm4.cgi"}},
+        {TEndpoint::ServiceMain,
+         kHttps,
          {"/bitcash/auth/login_m2.html", "/bitcash/auth/login_m3.html", "/bitcash/auth/login_m4.html"}},
         {TEndpoint::ServiceTop, kHttp, {"/", "/", "/"}},
         {TEndpoint::ServiceWallet, kHttp, {"/index_m2.html", "/index_m3.html", "/index_m4.html"}},
     };
     const AddressRow memberPages[ProviderCount] = {
-        {TEndpoint::ServiceBiglobe, kHttp, {"/m2-member/index.html", "/m3-member/index.html", "/m4-member/index.html"}},
-        {TEndpoint::NiftyMember, kHttps,
+        {TEndpoint::ServiceBiglobe,
+         kHttp,
+         {"/m2-member/index.html", "/m3-member/index.html", "/m4-member/index.html"}},
+        {TEndpoint::NiftyMember,
+         kHttps,
          {"/member/service/g-way/rinvale_a/m2-member/", "/member/service/g-way/rinvale_b/m3-member/",
           "/member/service/g-way/rinvale_c/m4-member/"}},
         {TEndpoint::ServiceSonet, kHttp, {"/m2-member/", "/m3-member/", "/m4-member/"}},
-        {TEndpoint::OcnPayment, kHttps,
+        {TEndpoint::OcnPayment,
+         kHttps,
          {"/rinvale/m2-member/index.html", "/rinvale/m3-member/index.html", "/rinvale/m4-member/index.html"}},
-        {TEndpoint::ServiceWebMoney, kHttp,
+        {TEndpoint::ServiceWebMoney,
+         kHttp,
          {"/m2-member/index.html", "/m3-member/index.html", "/m4-member/index.html"}},
         {TEndpoint::ServiceBitCash, kHttp, {"/m2-member/", "/m3-member/", "/m4-member/"}},
         {TEndpoint::ServiceMain, kHttps, {"/credit/m2-member/", "/credit/m3-member/", "/credit/m4-member/"}},
-        {TEndpoint::ServiceWallet, kHttp, {"/m2-member/index.html", "/m3-member/index.html", "/m4-member/index.html"}},
+        {TEndpoint::ServiceWallet,
+         kHttp,
+         {"/m2-member/index.html", "/m3-member/index.html", "/m4-member/index.html"}},
     };
     static const char* const idFields[ProviderCount] = {
-        "BiglobeId", "username", "usr_id", "ID", "", "CARD_NUMBER1;CARD_NUMBER2;CARD_NUMBER3;CARD_NUMBER4", "", "login",
+        "BiglobeId", "username", "usr_id", "ID", "", "CARD_NUMBER1;CARD_NUMBER2;CARD_NUMBER3;CARD_NUMBER4",
+        "",          "login",
     };
-    static const char* const passFields[ProviderCount] = {"BiglobePwd", "password", "passwd", "IDPWD", "", "", "", "passwd"};
+    static const char* const passFields[ProviderCount] = {"BiglobePwd", "password", "passwd", "IDPWD",
+                                                          "",           "",         "",       "passwd"};
 
     for (int p = 0; p < ProviderCount; ++p) {
         const int accountSet = p < pvWebMoney ? p : 4;
@@ -105,8 +121,10 @@ void TProviderCatalogue::InitProviderTables()
             gProviderTable[EntryIndex(ukMemberPage, p, c)] = member;
             gProviderTable[EntryIndex(ukIdField, p, c)] = QLatin1String(idFields[p]);
             gProviderTable[EntryIndex(ukPassField, p, c)] = QLatin1String(passFields[p]);
-            gProviderTable[EntryIndex(ukDownloadUser, p, c)] = QLatin1String(kDownloadAccounts[accountSet][c][0]);
-            gProviderTable[EntryIndex(ukDownloadPass, p, c)] = QLatin1String(kDownloadAccounts[accountSet][c][1]);
+            gProviderTable[EntryIndex(ukDownloadUser, p, c)] =
+                QLatin1String(kDownloadAccounts[accountSet][c][0]);
+            gProviderTable[EntryIndex(ukDownloadPass, p, c)] =
+                QLatin1String(kDownloadAccounts[accountSet][c][1]);
         }
     }
     gSettingsUrl = QLatin1String(kSettingsUrl);
@@ -117,7 +135,7 @@ void TProviderCatalogue::SelectProviderCourse(int provider, int course)
 {
     if (!IsProviderCourseSet(provider, course))
         return;
-    QString* const current[UrlKindCount] = {&gLoginPage,  &gMemberPage,   &gIdField,
+    QString* const current[UrlKindCount] = {&gLoginPage, &gMemberPage,   &gIdField,
                                             &gPassField, &gDownloadUser, &gDownloadPass};
     for (int k = 0; k < UrlKindCount; ++k)
         *current[k] = gProviderTable[EntryIndex(k, provider, course)];

@@ -14,10 +14,10 @@ namespace {
 // Key set 1 is the first sixteen numbers, key set 2 the last sixteen. Changing any of them makes
 // every stored password and every built-in cipher text unreadable.
 constexpr qint32 KeyNumbers[32] = {
-    1874019263,  -402661853, 770312489,   -1193046471, 58204113,   -2015327744, 938271605,  -65537,
-    1431655765,  -99991,     2099244597,  -730194851,  312547890,  -1640531527, 4005,       -888888881,
-    -1357924680, 246813579,  -1029384756, 1122334455,  -55667788,  918273645,   -2147483647, 7,
-    1610612741,  -805306457, 402653189,   -201326611,  100663319,  -50331653,   25165843,   -12582917,
+    1874019263,  -402661853, 770312489,   -1193046471, 58204113,  -2015327744, 938271605,   -65537,
+    1431655765,  -99991,     2099244597,  -730194851,  312547890, -1640531527, 4005,        -888888881,
+    -1357924680, 246813579,  -1029384756, 1122334455,  -55667788, 918273645,   -2147483647, 7,
+    1610612741,  -805306457, 402653189,   -201326611,  100663319, -50331653,   25165843,    -12582917,
 };
 
 // Built afresh for every call and wiped after use.
@@ -36,7 +36,8 @@ void wipe(QByteArray& bytes)
         OPENSSL_cleanse(bytes.data(), size_t(bytes.size()));
 }
 
-struct CtxFree {
+struct CtxFree
+{
     void operator()(EVP_CIPHER_CTX* ctx) const { EVP_CIPHER_CTX_free(ctx); }
 };
 using CipherCtx = std::unique_ptr<EVP_CIPHER_CTX, CtxFree>;
@@ -57,14 +58,17 @@ QByteArray cfb8(const QByteArray& input, int keySet, bool encrypt)
         CipherCtx cfb(EVP_CIPHER_CTX_new());
         int len = 0;
         const std::array<quint8, 16> zero{};
-        ok = ecb && cfb && EVP_EncryptInit_ex(ecb.get(), EVP_aes_256_ecb(), nullptr, key.data(), nullptr) == 1 &&
+        ok = ecb && cfb &&
+             EVP_EncryptInit_ex(ecb.get(), EVP_aes_256_ecb(), nullptr, key.data(), nullptr) == 1 &&
              EVP_CIPHER_CTX_set_padding(ecb.get(), 0) == 1 &&
              EVP_EncryptUpdate(ecb.get(), iv.data(), &len, zero.data(), int(zero.size())) == 1 &&
-             EVP_CipherInit_ex(cfb.get(), EVP_aes_256_cfb8(), nullptr, key.data(), iv.data(), encrypt ? 1 : 0) == 1;
+             EVP_CipherInit_ex(cfb.get(), EVP_aes_256_cfb8(), nullptr, key.data(), iv.data(),
+                               encrypt ? 1 : 0) == 1;
         OPENSSL_cleanse(key.data(), key.size());
-        ok = ok && EVP_CipherUpdate(cfb.get(), reinterpret_cast<unsigned char*>(output.data()), &len,
-                                    reinterpret_cast<const unsigned char*>(input.constData()),
-                                    int(input.size())) == 1 &&
+        ok = ok &&
+             EVP_CipherUpdate(cfb.get(), reinterpret_cast<unsigned char*>(output.data()), &len,
+                              reinterpret_cast<const unsigned char*>(input.constData()),
+                              int(input.size())) == 1 &&
              len == input.size();
         // freeing the contexts wipes their key schedules and shift registers
     }
