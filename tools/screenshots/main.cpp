@@ -1,0 +1,69 @@
+// Writes pictures of every window and page into the folder given as the first argument, so the
+// look can be checked without a desktop.
+#include "app/VelmiraApplication.h"
+#include "app/uniAbout.h"
+#include "app/uniVelmira.h"
+#include "app/HelpWindow.h"
+#include "ui/uniOption.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+void save(QWidget* widget, const QString& folder, const QString& name)
+{
+    QApplication::processEvents();
+    widget->grab().save(QDir(folder).filePath(name + QStringLiteral(".png")));
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    TVelmiraApplication app(argc, argv);
+    ApplyVelmiraLook(app);
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    QDir().mkpath(folder);
+    QTemporaryDir store;
+
+    TfrmVelmira window(std::make_unique<QSettings>(store.filePath(QStringLiteral("v.ini")), QSettings::IniFormat));
+    window.gSettings.gProvider = 0;
+    window.gSettings.gCourse = 1;
+    window.show();
+    for (int page = 0; page < 3; ++page) {
+        window.ShowPage(page, false);
+        save(&window, folder, QStringLiteral("main_page%1").arg(page));
+    }
+    window.ShowPage(0, true);
+
+    const auto option = [&](int provider, int page, const QString& name) {
+        window.gSettings.gProvider = provider;
+        window.gSettings.gCourse = 0;
+        window.gSettings.gBitCash = QStringLiteral("あいうえ;かきくけ;さしすせ;たちつて");
+        TfrmOption dialog(window.gSettings, window.gCatalogue, &window);
+        dialog.show();
+        QPushButton* buttons[] = {dialog.btnPnl1, dialog.btnPnl2, dialog.btnPnl3};
+        if (buttons[page])
+            buttons[page]->click();
+        save(&dialog, folder, name);
+    };
+    option(0, 0, QStringLiteral("option_user"));
+    option(0, 1, QStringLiteral("option_folders"));
+    option(0, 2, QStringLiteral("option_files"));
+    option(5, 0, QStringLiteral("option_bitcash"));
+    option(4, 0, QStringLiteral("option_webmoney"));
+    option(6, 0, QStringLiteral("option_credit"));
+
+    TfrmAbout about(&window);
+    about.show();
+    about.setWindowOpacity(1.0);
+    save(&about, folder, QStringLiteral("about"));
+
+    window.HelpFolder = QStringLiteral(VELMIRA_SOURCE_DIR "/resources/help");
+    window.btnHelpClick();
+    if (window.HelpWindow())
+        save(window.HelpWindow(), folder, QStringLiteral("help"));
+    return 0;
+}
