@@ -14,73 +14,17 @@
 #include <QAction>
 #include <QLabel>
 #include <QMessageBox>
-#include <QProgressBar>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTextBrowser>
-#include <QTreeWidget>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QtTest>
 
-namespace {
-
-// Answers the modal windows that come up while a test runs, and notes what they were.
-class ModalAnswerer : public QObject
-{
-public:
-    struct Seen {
-        QString className;
-        QString title;
-        QString text;
-        QString informative;
-        QPoint position;
-    };
-    QList<Seen> seen;
-    bool acceptDialogs = false;
-
-    ModalAnswerer()
-    {
-        connect(&timer, &QTimer::timeout, this, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || modal == last)
-                return;
-            last = modal;
-            Seen s{QString::fromLatin1(modal->metaObject()->className()), modal->windowTitle(), {}, {}, modal->pos()};
-            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                s.text = box->text();
-                s.informative = box->informativeText();
-            }
-            seen.append(s);
-            if (auto* dialog = qobject_cast<QDialog*>(modal))
-                acceptDialogs ? dialog->accept() : dialog->reject();
-            else
-                modal->close();
-        });
-        timer.start(30);
-    }
-
-private:
-    QTimer timer;
-    QPointer<QWidget> last;
-};
-
-struct Fixture {
-    QTemporaryDir dir;
-    QString storePath() const { return dir.filePath(QStringLiteral("Velmira.ini")); }
-    std::unique_ptr<QSettings> store() const
-    {
-        return std::make_unique<QSettings>(storePath(), QSettings::IniFormat);
-    }
-    void preset(const QString& key, const QString& value) const
-    {
-        QSettings s(storePath(), QSettings::IniFormat);
-        s.setValue(key, value);
-    }
-};
-
-} // namespace
+#include "TestSupport.h"
 
 class TestMainWindow : public QObject
 {
@@ -128,8 +72,11 @@ void TestMainWindow::fixedWindowAndBars()
     QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
 
-    const std::pair<const char*, const char*> buttons[] = {
-        {"btnConnect", "接続"}, {"btnAbort", "中止"}, {"btnOption", "設定"}, {"btnHelp", "ヘルプ"}, {"btnClose", "閉じる"}};
+    const std::pair<const char*, const char*> buttons[] = {{"btnConnect", "接続"},
+                                                           {"btnAbort", "中止"},
+                                                           {"btnOption", "設定"},
+                                                           {"btnHelp", "ヘルプ"},
+                                                           {"btnClose", "閉じる"}};
     int lastX = -1;
     for (const auto& [name, caption] : buttons) {
         auto* b = w.findChild<QToolButton*>(QLatin1String(name));
@@ -169,12 +116,18 @@ void TestMainWindow::menuItems_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QKeySequence>("shortcut");
     QTest::addColumn<bool>("hasIcon");
-    QTest::newRow("connect") << "mnuConnect" << "接続(&C)" << QKeySequence() << true;
-    QTest::newRow("abort") << "mnuAbort" << "中止(&A)..." << QKeySequence() << true;
-    QTest::newRow("close") << "mnuClose" << "Velmira 2 を閉じる(&X)..." << QKeySequence(Qt::ALT | Qt::Key_F4) << true;
-    QTest::newRow("option") << "mnuOption" << "設定(&O)..." << QKeySequence() << true;
-    QTest::newRow("help") << "mnuHelp" << "Velmira 2 の ヘルプ(&H)" << QKeySequence(Qt::Key_F1) << true;
-    QTest::newRow("about") << "mnuAbout" << "バージョン情報(&A)..." << QKeySequence() << false;
+    QTest::newRow("connect") << "mnuConnect"
+                             << "接続(&C)" << QKeySequence() << true;
+    QTest::newRow("abort") << "mnuAbort"
+                           << "中止(&A)..." << QKeySequence() << true;
+    QTest::newRow("close") << "mnuClose"
+                           << "Velmira 2 を閉じる(&X)..." << QKeySequence(Qt::ALT | Qt::Key_F4) << true;
+    QTest::newRow("option") << "mnuOption"
+                            << "設定(&O)..." << QKeySequence() << true;
+    QTest::newRow("help") << "mnuHelp"
+                          << "Velmira 2 の ヘルプ(&H)" << QKeySequence(Qt::Key_F1) << true;
+    QTest::newRow("about") << "mnuAbout"
+                           << "バージョン情報(&A)..." << QKeySequence() << false;
 }
 
 void TestMainWindow::menuItems()
@@ -239,11 +192,13 @@ void TestMainWindow::showPage()
     TfrmVelmira w(f.store());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    const struct {
+    const struct
+    {
         int page;
         bool back;
         int shown;
-    } steps[] = {{1, false, 1}, {2, false, 2}, {3, false, 2}, {-1, true, 2}, {0, true, 0}, {2, false, 2}, {0, true, 0}};
+    } steps[] = {{1, false, 1}, {2, false, 2}, {3, false, 2}, {-1, true, 2},
+                 {0, true, 0},  {2, false, 2}, {0, true, 0}};
     for (const auto& step : steps) {
         w.ShowPage(step.page, step.back);
         QCOMPARE(w.CurrentPage(), step.shown);
@@ -287,11 +242,16 @@ void TestMainWindow::fullStopRule_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << "cannot create" << "cannot create.";
-    QTest::newRow("full stop") << "done." << "done.";
-    QTest::newRow("exclamation sorts before") << "oops!" << "oops!";
-    QTest::newRow("japanese") << "作成できません。" << "作成できません。.";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("letter") << "cannot create"
+                            << "cannot create.";
+    QTest::newRow("full stop") << "done."
+                               << "done.";
+    QTest::newRow("exclamation sorts before") << "oops!"
+                                              << "oops!";
+    QTest::newRow("japanese") << "作成できません。"
+                              << "作成できません。.";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestMainWindow::fullStopRule()
@@ -357,7 +317,7 @@ void TestMainWindow::startUpRestoresTheStartPage()
     ModalAnswerer answerer;
     TfrmVelmira w(f.store());
     w.FormCreate(false);
-    QVERIFY(answerer.seen.isEmpty()); // no first-run prompt
+    QVERIFY(answerer.seen.isEmpty());     // no first-run prompt
     QCOMPARE(w.pos(), QPoint(-3000, 40)); // applied as stored
     QVERIFY(w.gCatalogue.gMemberPage.endsWith(QLatin1String("/m3-member/")));
     QVERIFY(w.fraStart1->radSelect->isChecked());
@@ -398,7 +358,8 @@ void TestMainWindow::closeSavesEverything()
     QCOMPARE(values, 39);
     QCOMPARE(raw.value(QStringLiteral("frmVelmira/Left")).toString(), QStringLiteral("21"));
     QCOMPARE(raw.value(QStringLiteral("frmVelmira/Top")).toString(), QStringLiteral("34"));
-    QCOMPARE(raw.value(QStringLiteral("frmOption/gPass")).toString(), EncryptText(QStringLiteral("秘密のpass"), 1));
+    QCOMPARE(raw.value(QStringLiteral("frmOption/gPass")).toString(),
+             EncryptText(QStringLiteral("秘密のpass"), 1));
     QFile file(f.storePath());
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
@@ -467,7 +428,8 @@ void TestMainWindow::helpInEveryState()
     w.HelpFolder = QStringLiteral(VELMIRA_SOURCE_DIR "/resources/help");
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    for (TCommandState state : {TCommandState::Idle, TCommandState::Connected, TCommandState::ConnectedRunDone}) {
+    for (TCommandState state :
+         {TCommandState::Idle, TCommandState::Connected, TCommandState::ConnectedRunDone}) {
         w.SetCommandState(state);
         if (w.HelpWindow())
             w.HelpWindow()->hide();

@@ -259,6 +259,9 @@ void TestUtil::ansiConversion()
     QCOMPARE(FromAnsi(QByteArray("\x81\x60")), QString(QChar(0xFF5E)));
     QCOMPARE(FromAnsi(QByteArray("\x87\x40")), QStringLiteral("①"));
     QCOMPARE(FromAnsi(ToAnsi(kHiragana)), kHiragana);
+    // control codes stay what they are, as on Windows
+    QCOMPARE(FromAnsi(QByteArray("\x1a\x1c\x7f", 3)), QString::fromLatin1("\x1a\x1c\x7f"));
+    QCOMPARE(ToAnsi(QString::fromLatin1("\x1a\x1c\x7f")), QByteArray("\x1a\x1c\x7f", 3));
 }
 
 void TestUtil::addPathDelimiter_data()

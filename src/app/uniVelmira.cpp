@@ -4,11 +4,13 @@
 #include "app/MessageDialogs.h"
 #include "app/PageTransition.h"
 #include "app/uniAbout.h"
+#include "download/HttpClient.h"
 #include "download/uniDownload.h"
 #include "login/uniBrowser.h"
 #include "ui/PageBanner.h"
 #include "ui/uniOption.h"
 #include "ui/uniStart.h"
+#include "util/AnsiText.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -80,8 +82,8 @@ void TfrmVelmira::CreateMenu()
     mnuAbort = item(mnu1, "mnuAbort", QStringLiteral("中止(&A)..."), menuIcon(QStringLiteral("abort")),
                     &TfrmVelmira::btnAbortClick);
     mnu1->addSeparator()->setObjectName(QStringLiteral("N4"));
-    mnuClose = item(mnu1, "mnuClose", QStringLiteral("Velmira 2 を閉じる(&X)..."), menuIcon(QStringLiteral("close")),
-                    &TfrmVelmira::mnuCloseClick);
+    mnuClose = item(mnu1, "mnuClose", QStringLiteral("Velmira 2 を閉じる(&X)..."),
+                    menuIcon(QStringLiteral("close")), &TfrmVelmira::mnuCloseClick);
     mnuClose->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
 
     QMenu* mnu2 = bar->addMenu(QStringLiteral("ツール(&T)"));
@@ -91,10 +93,11 @@ void TfrmVelmira::CreateMenu()
 
     QMenu* mnu3 = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
     mnu3->setObjectName(QStringLiteral("mnu3"));
-    mnuHelp = item(mnu3, "mnuHelp", QStringLiteral("Velmira 2 の ヘルプ(&H)"), menuIcon(QStringLiteral("help")),
-                   &TfrmVelmira::btnHelpClick);
+    mnuHelp = item(mnu3, "mnuHelp", QStringLiteral("Velmira 2 の ヘルプ(&H)"),
+                   menuIcon(QStringLiteral("help")), &TfrmVelmira::btnHelpClick);
     mnuHelp->setShortcut(QKeySequence(Qt::Key_F1));
-    mnuAbout = item(mnu3, "mnuAbout", QStringLiteral("バージョン情報(&A)..."), QIcon(), &TfrmVelmira::btnAboutClick);
+    mnuAbout =
+        item(mnu3, "mnuAbout", QStringLiteral("バージョン情報(&A)..."), QIcon(), &TfrmVelmira::btnAboutClick);
     // The shortcuts work while the menu is closed.
     addAction(mnuClose);
     addAction(mnuHelp);
@@ -129,10 +132,13 @@ void TfrmVelmira::CreateToolBar()
         ToolBar1->addWidget(b);
         return b;
     };
-    btnConnect = button("btnConnect", QStringLiteral("接続"), QStringLiteral("connect"), &TfrmVelmira::btnConnectClick);
-    btnAbort = button("btnAbort", QStringLiteral("中止"), QStringLiteral("abort"), &TfrmVelmira::btnAbortClick);
+    btnConnect = button("btnConnect", QStringLiteral("接続"), QStringLiteral("connect"),
+                        &TfrmVelmira::btnConnectClick);
+    btnAbort =
+        button("btnAbort", QStringLiteral("中止"), QStringLiteral("abort"), &TfrmVelmira::btnAbortClick);
     ToolBar1->addSeparator();
-    btnOption = button("btnOption", QStringLiteral("設定"), QStringLiteral("option"), &TfrmVelmira::btnOptionClick);
+    btnOption =
+        button("btnOption", QStringLiteral("設定"), QStringLiteral("option"), &TfrmVelmira::btnOptionClick);
     ToolBar1->addSeparator();
     btnHelp = button("btnHelp", QStringLiteral("ヘルプ"), QStringLiteral("help"), &TfrmVelmira::btnHelpClick);
     btnAbout = button("btnAbout", QString(), QStringLiteral("about"), &TfrmVelmira::btnAboutClick);
@@ -140,7 +146,8 @@ void TfrmVelmira::CreateToolBar()
     btnAbout->setAccessibleName(QStringLiteral("バージョン情報"));
     ToolBar1->actions().constLast()->setVisible(false); // About is reached through the menu only
     ToolBar1->addSeparator();
-    btnClose = button("btnClose", QStringLiteral("閉じる"), QStringLiteral("close"), &TfrmVelmira::mnuCloseClick);
+    btnClose =
+        button("btnClose", QStringLiteral("閉じる"), QStringLiteral("close"), &TfrmVelmira::mnuCloseClick);
 
     auto* spacer = new QWidget(ToolBar1);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -165,7 +172,7 @@ void TfrmVelmira::CreatePages()
     fraStart1->setObjectName(QStringLiteral("fraStart1"));
     fraBrowser1 = new TfraBrowser(pnlMain);
     fraBrowser1->setObjectName(QStringLiteral("fraBrowser1"));
-    fraDownload1 = new TfraDownload(pnlMain);
+    fraDownload1 = new TfraDownload(gSettings, gCatalogue, pnlMain);
     fraDownload1->setObjectName(QStringLiteral("fraDownload1"));
     FPages = {fraStart1, fraBrowser1, fraDownload1};
     // All three share the whole panel; one is visible at a time.
@@ -176,6 +183,23 @@ void TfrmVelmira::CreatePages()
     fraBrowser1->hide();
     fraDownload1->hide();
     connect(fraStart1->radOldData, &QPushButton::clicked, this, &TfrmVelmira::fraStart1radOldDataClick);
+
+    httpCredit = new THttpClient(this);
+    connect(fraBrowser1, &TfraBrowser::loginCompleted, this, &TfrmVelmira::LoginCompleted);
+    connect(fraDownload1, &TfraDownload::abortRequested, this, &TfrmVelmira::btnAbortClick);
+    connect(fraDownload1, &TfraDownload::runFinished, this, [this] {
+        if (FCommandState == TCommandState::Connected) // not after an Abort
+            SetCommandState(TCommandState::ConnectedRunDone);
+        if (FCloseAfterRun)
+            close();
+    });
+    fraDownload1->ListRequest = [this] {
+        TListRequest request;
+        request.AllLatest = fraStart1->radAll->isChecked();
+        for (int k = 0; k < DataKindCount; ++k)
+            request.Kinds[size_t(k)] = fraStart1->chk[size_t(k)]->isChecked();
+        return request;
+    };
 }
 
 void TfrmVelmira::CreateStatusBar()
@@ -209,6 +233,8 @@ void TfrmVelmira::CreateStatusBar()
     sta2->setAccessibleName(QStringLiteral("コース"));
     bar1 = gauge("bar1");
     bar2 = gauge("bar2");
+    fraDownload1->bar1 = bar1;
+    fraDownload1->bar2 = bar2;
 }
 
 void TfrmVelmira::FormCreate(bool showSplash)
@@ -238,7 +264,8 @@ void TfrmVelmira::FormCreate(bool showSplash)
 
     gCatalogue.InitProviderTables();
     if (gSettings.gProvider == -1 || gSettings.gCourse == -1) {
-        ShowMessageDialog(TMessageKind::Information, QStringLiteral("最初にプロバイダとコースの設定をしてください。"));
+        ShowMessageDialog(TMessageKind::Information,
+                          QStringLiteral("最初にプロバイダとコースの設定をしてください。"));
         btnOptionClick();
     }
     gCatalogue.SelectProviderCourse(gSettings.gProvider, gSettings.gCourse);
@@ -291,18 +318,87 @@ void TfrmVelmira::SetCommandState(TCommandState state)
 
 void TfrmVelmira::btnConnectClick()
 {
-    // The connection control comes with the login and download pages.
+    if (FCommandState != TCommandState::Idle)
+        return;
+    const TNaviSettings& s = gSettings;
+    if (s.gProvider == -1 || s.gCourse == -1) {
+        ShowMessageDialog(TMessageKind::Error,
+                          QStringLiteral("プロバイダとコースの設定がされていません。\r\n処理を中止します。"));
+        return;
+    }
+    if (fraStart1->radSelect->isChecked() && !fraStart1->AnyKindDown()) {
+        ShowMessageDialog(TMessageKind::Error,
+                          QStringLiteral("データ種別が一つも選択されていません。\r\n処理を中止します。"));
+        return;
+    }
+    if (s.gProvider != pvCredit) {
+        SetCommandState(TCommandState::Connected);
+        fraBrowser1->PrepareBrowser();
+        ShowPage(1, false);
+        fraBrowser1->StartLogin(gCatalogue.gLoginPage);
+        return;
+    }
+
+    httpCredit->SetCredentials(s.gUserName, s.gPass);
+    static const char* const labels[CourseCount] = {"(Aコース)", "(Bコース)", "(Cコース)"};
+    const QString label =
+        s.gCourse >= 0 && s.gCourse < CourseCount ? QString::fromUtf8(labels[s.gCourse]) : QString();
+    QByteArray header, body;
+    const bool ok =
+        IsProviderCourseSet(s.gProvider, s.gCourse) &&
+        GetCreditPage(
+            gCatalogue.gProviderTable[TProviderCatalogue::EntryIndex(ukMemberPage, pvCredit, s.gCourse)],
+            header, body);
+    if (!ok || !IsCreditLoginOK(header, body)) {
+        ShowMessageDialog(TMessageKind::Error,
+                          QStringLiteral("クレジット課金") + label +
+                              QStringLiteral("で認証エラーが発生しました。\r\n"
+                                             "設定したユーザーIDとパスワードをご確認ください。"));
+        return;
+    }
+    SetCommandState(TCommandState::Connected);
+    fraBrowser1->PrepareBrowser(true);
+    fraBrowser1->FDone = true;
+    LoginCompleted();
+}
+
+bool TfrmVelmira::GetCreditPage(const QString& url, QByteArray& headerText, QByteArray& body)
+{
+    return httpCredit->Get(url, headerText, body);
+}
+
+bool TfrmVelmira::IsCreditLoginOK(const QByteArray& headerText, const QByteArray& body)
+{
+    return headerText.contains(" OK") && body.contains(ToAnsi(QStringLiteral("フレーム")));
+}
+
+void TfrmVelmira::LoginCompleted()
+{
+    sta1->setText(ProviderNames(gSettings.gProvider));
+    sta2->setText(CourseNames(gSettings.gCourse));
+    fraDownload1->ResetForSearch();
+    ShowPage(2, false);
+    fraDownload1->BuildFileList();
 }
 
 void TfrmVelmira::btnAbortClick()
 {
-    // The connection control comes with the login and download pages.
+    fraBrowser1->StopLogin();
+    fraDownload1->FAbort = true;
+    fraDownload1->FWinInetHttpClient->Disconnect();
+    fraDownload1->FWinInetHttpClient->ClearCredentials();
+    sta1->clear();
+    sta2->clear();
+    ShowPage(0, true);
+    SetCommandState(TCommandState::Idle);
+    fraBrowser1->lblSetsumei->setText(QStringLiteral("ログインページに移動中です。しばらくお待ちください。"));
 }
 
 QPoint TfrmVelmira::CentredOver(const QSize& size) const
 {
     const QRect frame = frameGeometry();
-    return {frame.left() + frame.width() / 2 - size.width() / 2, frame.top() + frame.height() / 2 - size.height() / 2};
+    return {frame.left() + frame.width() / 2 - size.width() / 2,
+            frame.top() + frame.height() / 2 - size.height() / 2};
 }
 
 void TfrmVelmira::btnOptionClick()
@@ -315,9 +411,9 @@ void TfrmVelmira::btnOptionClick()
 void TfrmVelmira::btnHelpClick()
 {
     if (!FHelp)
-        FHelp = new THelpWindow(HelpFolder.isEmpty() ? QApplication::applicationDirPath() + QStringLiteral("/help")
-                                                     : HelpFolder,
-                                this);
+        FHelp = new THelpWindow(
+            HelpFolder.isEmpty() ? QApplication::applicationDirPath() + QStringLiteral("/help") : HelpFolder,
+            this);
     FHelp->ShowContents();
 }
 
@@ -361,6 +457,12 @@ void TfrmVelmira::FormCloseQuery()
 void TfrmVelmira::closeEvent(QCloseEvent* event)
 {
     FormCloseQuery();
+    if (fraDownload1->FBusy) {
+        // Saved at once; the run in progress finishes, then the program ends.
+        FCloseAfterRun = true;
+        event->ignore();
+        return;
+    }
     if (FHelp)
         FHelp->close();
     event->accept();

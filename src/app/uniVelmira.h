@@ -19,6 +19,7 @@ class TfraBrowser;
 class TfraDownload;
 class TfraStart;
 class THelpWindow;
+class THttpClient;
 
 // Which commands the toolbar and the menu offer.
 enum class TCommandState {
@@ -82,6 +83,11 @@ public:
 
     THelpWindow* HelpWindow() const { return FHelp; }
 
+    // The credit-billing check: one GET of the member page with the member's credentials.
+    THttpClient* httpCredit = nullptr;
+    bool GetCreditPage(const QString& url, QByteArray& headerText, QByteArray& body);
+    static bool IsCreditLoginOK(const QByteArray& headerText, const QByteArray& body);
+
 public slots:
     void btnConnectClick();
     void btnAbortClick();
@@ -90,6 +96,8 @@ public slots:
     void btnAboutClick();
     void mnuCloseClick();
     void fraStart1radOldDataClick();
+    // A login road proved the member's access: status bar, download page, list.
+    void LoginCompleted();
     // Brings the window to the front for a second start of the program.
     void RestoreAndActivate();
 
@@ -109,4 +117,5 @@ private:
     THelpWindow* FHelp = nullptr;
     TCommandState FCommandState = TCommandState::Idle;
     std::array<QWidget*, 3> FPages{};
+    bool FCloseAfterRun = false;
 };

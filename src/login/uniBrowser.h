@@ -17,4 +17,20 @@ public:
     QWidget* spSkinPanel1 = nullptr; // holds the browser control
 
     bool FDone = false;
+
+    // A fresh browser for this connection; for a member who logs in without one it stays out of
+    // view.
+    void PrepareBrowser(bool outOfView = false);
+    // Opens the login page of the member's provider and course.
+    void StartLogin(const QString& loginPage);
+    // Forgets the login in progress (Abort): about:blank, stopped.
+    void StopLogin();
+    // A page proved the login: the main window takes over.
+    void LoginCompleted();
+
+signals:
+    void loginCompleted();
+
+private:
+    QString FLoginPage;
 };

@@ -30,16 +30,16 @@ constexpr int PageButtonPitch = 46;
 
 constexpr QRect PageRect(152, 8, 424, 440);
 constexpr QSize HeaderSize(424, 56);
-constexpr QRect OkRect(376, 457, 96, 26);
-constexpr QRect CancelRect(480, 457, 96, 26);
+constexpr QRect OkRect(360, 457, 104, 26);
+constexpr QRect CancelRect(472, 457, 104, 26);
 
 // Inside a page.
 constexpr int BarLeft = 8;
 constexpr int BarWidth = 408;
 constexpr int BarHeight = 20;
-constexpr int FirstBarTop = 66;
+constexpr int FirstBarTop = 64;
 constexpr int LabelLeft = 16;
-constexpr int RowHeight = 22;
+constexpr int RowHeight = 24; // what the style sheet makes of an edit box anyway
 
 // Page 1. The credential rows are placed so that the message tops of the provider rule fall just
 // below the last row shown: 291 under the password row, 340 under the fourth BitCash row.
@@ -47,12 +47,12 @@ constexpr int FieldLeft = 120;
 constexpr int LabelWidth = FieldLeft - LabelLeft - 4;
 constexpr int ComboWidth = 200;
 constexpr int EditWidth = 240;
-constexpr int SelectTextTop = 92;
-constexpr int ProviderTop = 116;
+constexpr int SelectTextTop = 90;
+constexpr int ProviderTop = 114;
 constexpr int CourseTop = 142;
-constexpr int NoteTop = 168;
-constexpr int UserBarTop = 208;
-constexpr int CredentialTop = 242;
+constexpr int NoteTop = 170;
+constexpr int UserBarTop = 206;
+constexpr int CredentialTop = 241;
 constexpr int CredentialPitch = 25;
 constexpr int MessageWidth = 392;
 constexpr int MessageLines = 2;
@@ -64,13 +64,13 @@ constexpr int MessageTopBitCash = 340;
 constexpr int FolderLabelWidth = 168;
 constexpr int FolderLeft = LabelLeft + FolderLabelWidth + 2;
 constexpr int FolderWidth = BarLeft + BarWidth - FolderLeft;
-constexpr int FolderTop = 94;
-constexpr int FolderPitch = 24;
+constexpr int FolderTop = 90;
+constexpr int FolderPitch = 25;
 
 // Page 3.
-constexpr int ChoiceTop = 96;
-constexpr int OverwriteBarTop = 136;
-constexpr int OverwriteTop = 166;
+constexpr int ChoiceTop = 94;
+constexpr int OverwriteBarTop = 134;
+constexpr int OverwriteTop = 162;
 
 constexpr int BitCashBytes = 8; // four double-byte hiragana
 
@@ -164,11 +164,16 @@ void makeHeader(const QString& title, QWidget* page, int number)
 
     auto* caption = new QLabel(title, header);
     caption->setObjectName(QStringLiteral("lblHeader%1").arg(number));
-    caption->setProperty("class", QStringLiteral("pageTitle"));
+    caption->setProperty("class", QStringLiteral("pageHeader"));
     caption->setTextFormat(Qt::PlainText);
     caption->setGeometry(16, 0, HeaderSize.width() - 24, HeaderSize.height());
     caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    caption->setStyleSheet(QStringLiteral("color: white; font-weight: bold; background: transparent;"));
+    QFont font = caption->font();
+    font.setBold(true);
+    caption->setFont(font);
+    palette = caption->palette();
+    palette.setColor(QPalette::WindowText, Qt::white);
+    caption->setPalette(palette);
 }
 
 QWidget* makePage(QWidget* parent, const char* name, const QString& title, int number)
@@ -248,7 +253,7 @@ void TfrmOption::CreateControls()
     QList<QWidget*> order = {btnPnl1, btnPnl2, btnPnl3, cmbProvider, cmbCourse, txtUserName, txtPass};
     order.append(QList<QWidget*>(bit.begin(), bit.end()));
     for (int i = 0; i < DataKindCount; ++i) {
-        auto* row = static_cast<TFolderEdit*>(dir[size_t(i)]->parentWidget());
+        const TFolderEdit* row = FFolderRows[size_t(i)];
         order << row->Edit() << row->BrowseButton();
         if (i == 0)
             order << btnSame;
@@ -360,6 +365,7 @@ void TfrmOption::CreateFolderPage()
             makeLabel(caption + FullWidthColon, pnl2,
                       QRect(LabelLeft, rowTop(i), FolderLabelWidth, RowHeight), labelName.constData());
         label->setBuddy(row->Edit());
+        FFolderRows[size_t(i)] = row;
         dir[size_t(i)] = row->Edit();
     }
 

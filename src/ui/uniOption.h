@@ -12,6 +12,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QWidget;
+class TFolderEdit;
 class TProviderCatalogue;
 struct TNaviSettings;
 
@@ -36,8 +37,8 @@ public:
     QLabel* lblPass = nullptr;
     QLineEdit* txtUserName = nullptr;
     QLineEdit* txtPass = nullptr;
-    std::array<QLabel*, 4> lblBit{};   // lblBit1 .. lblBit4
-    std::array<QLineEdit*, 4> bit{};   // bit1 .. bit4
+    std::array<QLabel*, 4> lblBit{}; // lblBit1 .. lblBit4
+    std::array<QLineEdit*, 4> bit{}; // bit1 .. bit4
     QLabel* lblMes = nullptr;
     std::array<QLineEdit*, DataKindCount> dir{}; // catalogue order; dir_ + code
     QPushButton* btnSame = nullptr;
@@ -68,4 +69,5 @@ private:
 
     TNaviSettings& FSettings;
     TProviderCatalogue& FCatalogue;
+    std::array<TFolderEdit*, DataKindCount> FFolderRows{}; // dir[i] with its browse button
 };

@@ -1,0 +1,75 @@
+#pragma once
+
+// What the window tests share: answering modal windows, a settings store of their own.
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+// Answers the modal windows that come up while a test runs, and notes what they were.
+class ModalAnswerer : public QObject
+{
+public:
+    struct Seen
+    {
+        QString className;
+        QString title;
+        QString text;
+        QString informative;
+        QPoint position;
+    };
+    QList<Seen> seen;
+    bool acceptDialogs = false;
+
+    ModalAnswerer()
+    {
+        connect(&timer, &QTimer::timeout, this, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || modal == last)
+                return;
+            last = modal;
+            Seen s{QString::fromLatin1(modal->metaObject()->className()),
+                   modal->windowTitle(),
+                   {},
+                   {},
+                   modal->pos()};
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                s.text = box->text();
+                s.informative = box->informativeText();
+            }
+            seen.append(s);
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                acceptDialogs ? dialog->accept() : dialog->reject();
+            else
+                modal->close();
+        });
+        timer.start(30);
+    }
+
+private:
+    QTimer timer;
+    QPointer<QWidget> last;
+};
+
+struct Fixture
+{
+    QTemporaryDir dir;
+    QString storePath() const { return dir.filePath(QStringLiteral("Velmira.ini")); }
+    std::unique_ptr<QSettings> store() const
+    {
+        return std::make_unique<QSettings>(storePath(), QSettings::IniFormat);
+    }
+    void preset(const QString& key, const QString& value) const
+    {
+        QSettings s(storePath(), QSettings::IniFormat);
+        s.setValue(key, value);
+    }
+};
+
+} // namespace
