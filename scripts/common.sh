@@ -38,6 +38,28 @@ build_project() {
   cmake --build build -j "$jobs"
 }
 
+# Starts the local demo service on a free loopback port and points the program at it
+# (VELMIRA_ENDPOINTS). The service stops when the calling script exits.
+start_demo_service() {
+  VELMIRA_DEMO_DIR=$(mktemp -d)
+  python3 tools/servicesim/servicesim.py --port 0 --endpoints-file "$VELMIRA_DEMO_DIR/endpoints" \
+    >"$VELMIRA_DEMO_DIR/ready" 2>"$VELMIRA_DEMO_DIR/service.log" &
+  VELMIRA_DEMO_PID=$!
+  trap 'kill "$VELMIRA_DEMO_PID" 2>/dev/null || true; wait "$VELMIRA_DEMO_PID" 2>/dev/null || true; rm -rf "$VELMIRA_DEMO_DIR"' EXIT
+  local _
+  for _ in $(seq 1 100); do
+    grep -q '^READY' "$VELMIRA_DEMO_DIR/ready" 2>/dev/null && break
+    sleep 0.1
+  done
+  if ! grep -q '^READY' "$VELMIRA_DEMO_DIR/ready"; then
+    echo "The demo service did not start:" >&2
+    cat "$VELMIRA_DEMO_DIR/service.log" >&2
+    return 1
+  fi
+  VELMIRA_DEMO_PORT=$(awk '/^READY/ {print $2}' "$VELMIRA_DEMO_DIR/ready")
+  export VELMIRA_ENDPOINTS="$VELMIRA_DEMO_DIR/endpoints"
+}
+
 # QtWebEngine will not start as root with its sandbox on.
 if [ "$(id -u)" -eq 0 ]; then
   export QTWEBENGINE_DISABLE_SANDBOX=1

@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 source scripts/common.sh
 ensure_packages
 build_project
+start_demo_service
 mkdir -p build/screenshots
 QT_QPA_PLATFORM=offscreen ./build/velmira-screenshots build/screenshots
 ls build/screenshots

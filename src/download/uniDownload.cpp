@@ -64,7 +64,7 @@ TfraDownload::TfraDownload(TNaviSettings& settings, TProviderCatalogue& catalogu
     };
 
     spSkinLinkImage1 =
-        CreatePageBanner(this, QStringLiteral(":/images/banner_download.svg"), QSize(758, 100));
+        CreatePageBanner(this, QStringLiteral(":/images/banner_download.svg"), QSize(834, 100));
     lblSetsumei = CreateInstructionLabel(this, kSearching);
 
     spSkinGroupBox1 = new QGroupBox(QStringLiteral("お知らせ"), this);

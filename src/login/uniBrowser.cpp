@@ -8,7 +8,7 @@
 TfraBrowser::TfraBrowser(QWidget* parent) : QWidget(parent)
 {
     setProperty("class", QStringLiteral("page"));
-    spSkinLinkImage1 = CreatePageBanner(this, QStringLiteral(":/images/banner_login.svg"), QSize(830, 100));
+    spSkinLinkImage1 = CreatePageBanner(this, QStringLiteral(":/images/banner_login.svg"), QSize(834, 100));
     lblSetsumei =
         CreateInstructionLabel(this, QStringLiteral("ログインページに移動中です。しばらくお待ちください。"));
     spSkinPanel1 = new QWidget(this);

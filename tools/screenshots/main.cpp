@@ -1,14 +1,17 @@
 // Writes pictures of every window and page into the folder given as the first argument, so the
 // look can be checked without a desktop.
+#include "app/HelpWindow.h"
 #include "app/VelmiraApplication.h"
 #include "app/uniAbout.h"
 #include "app/uniVelmira.h"
-#include "app/HelpWindow.h"
+#include "download/uniDownload.h"
 #include "ui/uniOption.h"
+#include "ui/uniStart.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -28,7 +31,8 @@ int main(int argc, char* argv[])
     QDir().mkpath(folder);
     QTemporaryDir store;
 
-    TfrmVelmira window(std::make_unique<QSettings>(store.filePath(QStringLiteral("v.ini")), QSettings::IniFormat));
+    TfrmVelmira window(
+        std::make_unique<QSettings>(store.filePath(QStringLiteral("v.ini")), QSettings::IniFormat));
     window.gSettings.gProvider = 0;
     window.gSettings.gCourse = 1;
     window.show();
@@ -60,6 +64,36 @@ int main(int argc, char* argv[])
     about.show();
     about.setWindowOpacity(1.0);
     save(&about, folder, QStringLiteral("about"));
+
+    // With the demo service: a credit-billing member's list, and the marks after a run.
+    if (!qEnvironmentVariableIsEmpty("VELMIRA_ENDPOINTS")) {
+        QTemporaryDir data;
+        TNaviSettings& s = window.gSettings;
+        s.gProvider = 6;
+        s.gCourse = 1;
+        s.gUserName = QStringLiteral("demo");
+        s.gPass = QStringLiteral("velmira");
+        for (int k = 0; k < DataKindCount; ++k)
+            s.Dir(k) = data.filePath(DataKinds[size_t(k)].code());
+        window.gCatalogue.InitProviderTables();
+        window.gCatalogue.SelectProviderCourse(s.gProvider, s.gCourse);
+        window.fraStart1->radSelect->click();
+        for (const char* code : {"hb", "dkis", "kd", "lb"})
+            window.fraStart1->chk[size_t(DataKindIndex(QLatin1String(code)))]->click();
+        save(&window, folder, QStringLiteral("main_start_select"));
+        window.btnConnectClick();
+        save(&window, folder, QStringLiteral("download_list"));
+        TfraDownload* page = window.fraDownload1;
+        for (int r = 1; r <= qMin(4, page->grid1->rowCount()); ++r)
+            page->SetChecked(r, true);
+        page->grid1CheckBoxClick(1);
+        save(&window, folder, QStringLiteral("download_ticked"));
+        page->btnDownloadClick();
+        page->SetChecked(5, true);
+        page->grid1CheckBoxClick(5);
+        save(&window, folder, QStringLiteral("download_done"));
+        window.btnAbortClick();
+    }
 
     window.HelpFolder = QStringLiteral(VELMIRA_SOURCE_DIR "/resources/help");
     window.btnHelpClick();
