@@ -460,6 +460,7 @@ void TestDownload::folderProblems()
 
 int main(int argc, char* argv[])
 {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // the web engine shares the GL context
     TVelmiraApplication app(argc, argv);
     TestDownload test;
     return QTest::qExec(&test, argc, argv);

@@ -506,7 +506,8 @@ void TestMainWindow::secondStartExitsAndActivatesTheFirst()
 
 int main(int argc, char* argv[])
 {
-    TVelmiraApplication app(argc, argv); // with the general error report
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // the web engine shares the GL context
+    TVelmiraApplication app(argc, argv);                        // with the general error report
     TestMainWindow test;
     return QTest::qExec(&test, argc, argv);
 }

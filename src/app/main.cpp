@@ -5,6 +5,7 @@
 
 int main(int argc, char* argv[])
 {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // the web engine shares the GL context
     TVelmiraApplication app(argc, argv);
     TSingleInstance instance;
     if (!instance.Acquire())
@@ -13,7 +14,8 @@ int main(int argc, char* argv[])
     InstallMessageDialogs();
 
     TfrmVelmira window;
-    QObject::connect(&instance, &TSingleInstance::activationRequested, &window, &TfrmVelmira::RestoreAndActivate);
+    QObject::connect(&instance, &TSingleInstance::activationRequested, &window,
+                     &TfrmVelmira::RestoreAndActivate);
     window.FormCreate();
     window.show();
     return app.exec();

@@ -170,7 +170,7 @@ void TfrmVelmira::CreatePages()
     setCentralWidget(pnlMain);
     fraStart1 = new TfraStart(gSettings, pnlMain);
     fraStart1->setObjectName(QStringLiteral("fraStart1"));
-    fraBrowser1 = new TfraBrowser(pnlMain);
+    fraBrowser1 = new TfraBrowser(gSettings, gCatalogue, pnlMain);
     fraBrowser1->setObjectName(QStringLiteral("fraBrowser1"));
     fraDownload1 = new TfraDownload(gSettings, gCatalogue, pnlMain);
     fraDownload1->setObjectName(QStringLiteral("fraDownload1"));
@@ -186,6 +186,7 @@ void TfrmVelmira::CreatePages()
 
     httpCredit = new THttpClient(this);
     connect(fraBrowser1, &TfraBrowser::loginCompleted, this, &TfrmVelmira::LoginCompleted);
+    connect(fraBrowser1, &TfraBrowser::abortRequested, this, &TfrmVelmira::btnAbortClick);
     connect(fraDownload1, &TfraDownload::abortRequested, this, &TfrmVelmira::btnAbortClick);
     connect(fraDownload1, &TfraDownload::runFinished, this, [this] {
         if (FCommandState == TCommandState::Connected) // not after an Abort
@@ -335,7 +336,7 @@ void TfrmVelmira::btnConnectClick()
         SetCommandState(TCommandState::Connected);
         fraBrowser1->PrepareBrowser();
         ShowPage(1, false);
-        fraBrowser1->StartLogin(gCatalogue.gLoginPage);
+        fraBrowser1->StartLogin();
         return;
     }
 
@@ -357,9 +358,9 @@ void TfrmVelmira::btnConnectClick()
         return;
     }
     SetCommandState(TCommandState::Connected);
-    fraBrowser1->PrepareBrowser(true);
-    fraBrowser1->FDone = true;
-    LoginCompleted();
+    fraBrowser1->PrepareBrowser(false);
+    fraBrowser1->SetDone(true);
+    fraBrowser1->LoginCompleted();
 }
 
 bool TfrmVelmira::GetCreditPage(const QString& url, QByteArray& headerText, QByteArray& body)

@@ -25,6 +25,7 @@ void save(QWidget* widget, const QString& folder, const QString& name)
 
 int main(int argc, char* argv[])
 {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // the web engine shares the GL context
     TVelmiraApplication app(argc, argv);
     ApplyVelmiraLook(app);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
