@@ -16,6 +16,7 @@ import tempfile
 import threading
 import time
 import urllib.parse
+from html.parser import HTMLParser
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
@@ -357,6 +358,9 @@ def test_start_options():
             f.write(b"[SITE_DATA]\r\nCOURSE_B=mine\r\n[TOKUBETU]\r\nTYPE=b\r\nFILE=x/nd991231.lzh\r\n")
         with open(os.path.join(data, "data", "rv2", "mine", "own.bin"), "wb") as f:
             f.write(b"own bytes")
+        os.makedirs(os.path.join(data, "service-wallet"))
+        with open(os.path.join(data, "service-wallet", "index_m2.html"), "wb") as f:
+            f.write(b"<html><body>own index</body></html>")
         s = Service("--faults", faults, "--data-dir", data, "--today", TODAY)
         auth = (DL_USER, DL_PASS)
         try:
@@ -368,6 +372,9 @@ def test_start_options():
             check(s.get("/data/rv2/mine/own.bin", auth)[1] == b"own bytes", "--data-dir file served as is")
             check(s.get("/data/rv2/mine/own.bin")[0].status == 401, "--data-dir file still needs credentials")
             check(s.get("/data/rv2/mine/%2e%2e/%2e%2e/%2e%2e/faults.json", auth)[0].status == 404, "no way out")
+            check(s.get("/service-wallet/index_m2.html")[1] == b"<html><body>own index</body></html>",
+                  "--data-dir replaces a login road page")
+            check(b"<form " in s.get("/service-wallet/index_m3.html")[1], "the other login road pages stay generated")
         finally:
             s.stop()
         bad = os.path.join(tmp, "bad.json")
@@ -382,14 +389,459 @@ def test_start_options():
         check(proc.returncode != 0 and proc.stdout == "", "a bad --faults file stops the start")
 
 
+# ---------------------------------------------------------------------------------------------
+# Login roads of the billing providers
+
+COURSES = {"a": ("m2", "Aコース"), "b": ("m3", "Bコース"), "c": ("m4", "Cコース")}
+ERROR_LINE = '<p class="error" style="color: #cc0000;">'
+OPEN_TAG = re.compile(r'<[a-z][a-z0-9]*(?: [a-z][a-z0-9._:-]*="[^"<>]*")*>')
+CLOSE_TAG = re.compile(r"</[a-z][a-z0-9]*>")
+
+
+def markup_problems(page, base, script_allowed=False):
+    """What in a page differs from the way the program's browser writes markup back (lower-case
+    tags, every attribute value double-quoted, no "/>"), plus scripts and addresses elsewhere."""
+    problems = []
+    scripts = re.findall(r"(?s)<script>.*?</script>", page)
+    if scripts and not script_allowed:
+        problems.append("script")
+    text = re.sub(r"(?s)<script>.*?</script>", "<script></script>", page)
+    for tag in re.findall(r"<[^>]*>", text):
+        if tag != "<!DOCTYPE html>" and not (OPEN_TAG.fullmatch(tag) or CLOSE_TAG.fullmatch(tag)):
+            problems.append(tag)
+    for entity in re.findall(r"&[^;\s]*;?", text):
+        if entity not in ("&amp;", "&quot;", "&lt;", "&gt;", "&nbsp;"):
+            problems.append(entity)
+    if "\u00a0" in text:
+        problems.append("raw no-break space")
+    if '<meta charset="utf-8">' not in text:
+        problems.append("no meta charset utf-8")
+    for address in re.findall(r'(?:src|href|action)="([^"]*)"', text):
+        if not address.startswith(base + "/"):
+            problems.append("address elsewhere: " + address)
+    return problems
+
+
+class Forms(HTMLParser):
+    """Forms (action, method, inputs) and link targets of a page."""
+
+    def __init__(self, page):
+        super().__init__(convert_charrefs=True)
+        self.forms = []
+        self.links = []
+        self.current = None
+        self.feed(page)
+
+    def handle_starttag(self, tag, attrs):
+        attrs = dict(attrs)
+        if tag == "form":
+            self.current = {"action": attrs.get("action"), "method": attrs.get("method", "get"), "inputs": []}
+            self.forms.append(self.current)
+        elif tag == "input" and self.current is not None:
+            self.current["inputs"].append(attrs)
+        elif tag == "a":
+            self.links.append(attrs.get("href"))
+
+    def handle_endtag(self, tag):
+        if tag == "form":
+            self.current = None
+
+
+def title_of(page):
+    match = re.search(r"(?s)<title>(.*?)</title>", page)
+    return match.group(1) if match else None
+
+
+def cut_after(text, marker):
+    """The program's CutAfter: the text after the first marker, or None without one."""
+    head, found, tail = text.partition(marker)
+    return tail if found else None
+
+
+def extract_between(text, start, end):
+    """The program's ExtractBetween: the text from the first start marker up to the first end
+    marker after it, or "" when either is missing."""
+    at = text.find(start)
+    if at < 0:
+        return ""
+    stop = text.find(end, at)
+    return text[at:stop] if stop >= 0 else ""
+
+
+class Roads:
+    """Talks to the login roads like a browser that does not follow redirects by itself."""
+
+    def __init__(self, s):
+        self.s = s
+        self.base = f"http://127.0.0.1:{s.port}"
+        self.links = set()
+
+    def local(self, address):
+        if not address.startswith(self.base + "/"):
+            raise AssertionError("address not on the service: " + address)
+        return address[len(self.base) :]
+
+    def page(self, address, what, script_allowed=False):
+        """GET of a page that must answer 200 in the browser's markup form; gives its text."""
+        resp, data = self.s.get(self.local(address))
+        ok = resp.status == 200 and "charset=utf-8" in (resp.getheader("Content-Type") or "")
+        check(ok, f"{what}: 200, UTF-8 ({resp.status})")
+        try:
+            page = data.decode("utf-8")
+        except UnicodeDecodeError:
+            check(False, f"{what}: body is UTF-8")
+            return ""
+        problems = markup_problems(page, self.base, script_allowed)
+        check(not problems, f"{what}: markup as the browser writes it {problems[:3]}")
+        self.links.update(link for link in Forms(page).links if link)
+        return page
+
+    def post(self, address, fields):
+        body = urllib.parse.urlencode(fields).encode()
+        conn = http.client.HTTPConnection("127.0.0.1", self.s.port, timeout=30)
+        conn.request("POST", self.local(address), body=body,
+                     headers={"Content-Type": "application/x-www-form-urlencoded"})
+        resp = conn.getresponse()
+        data = resp.read()
+        conn.close()
+        return resp, data.decode("utf-8", "replace")
+
+    def submit(self, page, values, index=-1):
+        """Fills the form of a page (the last one unless told) like the member and sends it as the
+        browser would: hidden fields as they are plus the values given. Gives (response, text)."""
+        form = Forms(page).forms[index]
+        fields = {i["name"]: i.get("value", "") for i in form["inputs"] if i.get("type") == "hidden" and i.get("name")}
+        fields.update(values)  # a page script may fill a hidden field (WebMoney)
+        fields = list(fields.items())
+        if form["method"] == "post":
+            return self.post(form["action"], fields)
+        address = form["action"].split("?", 1)[0] + "?" + urllib.parse.urlencode(fields)
+        resp, data = self.s.get(self.local(address))
+        return resp, data.decode("utf-8", "replace"), address
+
+    def expect_redirect(self, result, location, what):
+        resp = result[0]
+        got = resp.getheader("Location")
+        check(resp.status == 302 and got == location, f"{what}: 302 to {location} (got {resp.status} {got})")
+
+    def expect_error(self, result, field, what):
+        resp, page = result[0], result[1]
+        check(
+            resp.status == 200 and ERROR_LINE in page and field in page and resp.getheader("Location") is None,
+            f"{what}: form shown again with a red error line",
+        )
+
+    def member(self, provider_endpoint, path, course, what, title=None):
+        page = self.page(self.base + f"/{provider_endpoint}{path}", what)
+        want = title or f"リンヴェールOnLine メンバーページ ({COURSES[course][1]})"
+        check(title_of(page) == want, f"{what}: title {want!r} (got {title_of(page)!r})")
+
+
+def test_markup_checker():
+    base = "http://127.0.0.1:1"
+    good = f'<!DOCTYPE html>\n<meta charset="utf-8"><p class="x">a &amp; b&nbsp;</p><a href="{base}/x/">y</a>'
+    check(markup_problems(good, base) == [], "markup checker passes the browser's form")
+    for bad in ("<P>x</P>", "<input type=text>", "<input type='text'>", "<br/>", "a & b", "\u00a0",
+                '<a href="http://example.org/">x</a>', "<script>x()</script>"):
+        check(markup_problems('<meta charset="utf-8">' + bad, base) != [], f"markup checker refuses {bad!r}")
+
+
+def test_biglobe(r):
+    for course, (area, label) in COURSES.items():
+        goods = {"a": "0006", "b": "0009", "c": "0012"}[course]
+        login = f"{r.base}/biglobe-gateway/gw/cp_gwcharge.php?GwShopCode=1291&GwGoodsCode={goods}"
+        page = r.page(login, f"BIGLOBE login page {label}")
+        check('<input type="text" name="BiglobeId"' in page, f"BIGLOBE {label}: text input BiglobeId")
+        check('<input type="password" name="BiglobePwd"' in page, f"BIGLOBE {label}: password input BiglobePwd")
+        check('<input type="submit" value="ログイン">' in page, f"BIGLOBE {label}: button ログイン")
+        check('method="post"' in page and f'action="{r.base}/biglobe-gateway/' in page, f"BIGLOBE {label}: posts back")
+        result = r.submit(page, {"BiglobeId": "bg_demo", "BiglobePwd": "velmira"})
+        r.expect_redirect(result, f"{r.base}/service-biglobe/{area}-member/index.html", f"BIGLOBE bg_demo {label}")
+        r.member("service-biglobe", f"/{area}-member/index.html", course, f"BIGLOBE member page {label}")
+    page = r.page(f"{r.base}/biglobe-gateway/gw/cp_gwcharge.php?GwShopCode=1291&GwGoodsCode=0006", "BIGLOBE A")
+    r.expect_redirect(r.submit(page, {"BiglobeId": "bg_b", "BiglobePwd": "pass_b"}),
+                      f"{r.base}/service-biglobe/no_entry.html", "BIGLOBE bg_b on A")
+    r.expect_error(r.submit(page, {"BiglobeId": "bg_demo", "BiglobePwd": "wrong"}), 'name="BiglobeId"',
+                   "BIGLOBE wrong password")
+    r.expect_error(r.submit(page, {"BiglobeId": "demo", "BiglobePwd": "velmira"}), 'name="BiglobeId"',
+                   "BIGLOBE credit account")
+    page = r.page(f"{r.base}/service-biglobe/no_entry.html", "BIGLOBE no-entry page")
+    check("<title" not in page.lower() and "<body>" in page, "BIGLOBE no-entry page has no title element")
+    check(r.s.get("/biglobe-gateway/gw/cp_gwcharge.php?GwShopCode=1291&GwGoodsCode=0007")[0].status == 404,
+          "BIGLOBE unknown goods code: 404")
+
+
+def test_nifty(r):
+    paths = {"a": "rinvale_a/m2", "b": "rinvale_b/m3", "c": "rinvale_c/m4"}
+    for course, (area, label) in COURSES.items():
+        member = f"{r.base}/nifty-member/member/service/g-way/{paths[course]}-member/"
+        page = r.page(f"{r.base}/nifty-login/pub/login.cgi?service=member&back={member}", f"@nifty login {label}")
+        check('<input type="text" name="username"' in page, f"@nifty {label}: text input username")
+        check('<input type="password" name="password"' in page, f"@nifty {label}: password input password")
+        check('<input type="submit" value="ログイン">' in page, f"@nifty {label}: button ログイン")
+        r.expect_redirect(r.submit(page, {"username": "nf_demo", "password": "velmira"}), member, f"@nifty {label}")
+        r.member("nifty-member", member[len(r.base) + len("/nifty-member"):], course, f"@nifty member page {label}",
+                 title="リンヴェールOnLine - nifty")
+        if course != "c":
+            r.expect_error(r.submit(page, {"username": "nf_c", "password": "pass_c"}), 'name="username"',
+                           f"@nifty nf_c on {label}")
+    member_c = f"{r.base}/nifty-member/member/service/g-way/rinvale_c/m4-member/"
+    page = r.page(f"{r.base}/nifty-login/pub/login.cgi?service=member&back={member_c}", "@nifty login C")
+    r.expect_redirect(r.submit(page, {"username": "nf_c", "password": "pass_c"}), member_c, "@nifty nf_c on C")
+    r.expect_error(r.submit(page, {"username": "nf_c", "password": "pass_a"}), 'name="username"', "@nifty wrong pw")
+    bad_back = "/nifty-login/pub/login.cgi?service=member&back=http://example.org/"
+    check(r.s.get(bad_back)[0].status == 400, "@nifty back address elsewhere: 400")
+    r.s.control("faults", {"nifty_no_title": True})
+    page = r.page(member_c, "@nifty member page with nifty_no_title")
+    check(title_of(page) not in (None, "リンヴェールOnLine - nifty"), "nifty_no_title: another title")
+    r.s.control("reset")
+
+
+def test_sonet(r):
+    groups = {"a": "816s04", "b": "816s05", "c": "816s06"}
+    for course, (area, label) in COURSES.items():
+        login = f"{r.base}/sonet-web/rinvale/subscribe-m/cgi-bin/loginindex.cgi?GRP_NO={groups[course]}"
+        page = r.page(login, f"So-net login {label}")
+        check('<input type="text" name="usr_id"' in page, f"So-net {label}: text input usr_id")
+        check('<input type="password" name="passwd"' in page, f"So-net {label}: password input passwd")
+        check('<input type="submit" value="ログイン">' in page, f"So-net {label}: button ログイン")
+        r.expect_redirect(r.submit(page, {"usr_id": "sn_demo", "passwd": "velmira"}),
+                          f"{r.base}/service-sonet/{area}-member/", f"So-net sn_demo {label}")
+        r.member("service-sonet", f"/{area}-member/", course, f"So-net member page {label}")
+        if course != "a":
+            r.expect_error(r.submit(page, {"usr_id": "sn_a", "passwd": "pass_a"}), 'name="usr_id"',
+                           f"So-net sn_a on {label}")
+        else:
+            r.expect_redirect(r.submit(page, {"usr_id": "sn_a", "passwd": "pass_a"}),
+                              f"{r.base}/service-sonet/m2-member/", "So-net sn_a on A")
+    check(r.s.get("/sonet-web/rinvale/subscribe-m/cgi-bin/loginindex.cgi?GRP_NO=816s07")[0].status == 404,
+          "So-net unknown group: 404")
+
+
+def test_ocn(r):
+    for course, (area, label) in COURSES.items():
+        page = r.page(f"{r.base}/ocn-payment/rinvale/{area}-member/index_login.html", f"OCN login {label}")
+        check('<input type="text" name="ID"' in page, f"OCN {label}: text input ID")
+        check('<input type="password" name="IDPWD"' in page, f"OCN {label}: password input IDPWD")
+        check('<input type="submit" value="確認">' in page, f"OCN {label}: button 確認")
+        r.expect_redirect(r.submit(page, {"ID": "ocn_demo", "IDPWD": "velmira"}),
+                          f"{r.base}/ocn-payment/rinvale/{area}-member/index.html", f"OCN ocn_demo {label}")
+        r.member("ocn-payment", f"/rinvale/{area}-member/index.html", course, f"OCN member page {label}")
+        r.expect_error(r.submit(page, {"ID": "", "IDPWD": ""}), 'name="ID"', f"OCN empty ID and password {label}")
+    page = r.page(f"{r.base}/ocn-payment/rinvale/m3-member/index_login.html", "OCN login B")
+    r.expect_redirect(r.submit(page, {"ID": "ocn_b", "IDPWD": "pass_b"}),
+                      f"{r.base}/ocn-payment/rinvale/m3-member/index.html", "OCN ocn_b on B")
+    page = r.page(f"{r.base}/ocn-payment/rinvale/m4-member/index_login.html", "OCN login C")
+    r.expect_error(r.submit(page, {"ID": "ocn_b", "IDPWD": "pass_b"}), 'name="ID"', "OCN ocn_b on C")
+
+
+def test_webmoney(r):
+    for course, (area, label) in COURSES.items():
+        page = r.page(f"{r.base}/service-webmoney/cgi-bin/wm_member/m_gotowm{area[1]}.cgi",
+                      f"WebMoney page {label}", script_allowed=True)
+        inputs = Forms(page).forms[-1]["inputs"] if Forms(page).forms else []
+        visible = [i for i in inputs if i.get("type") == "text"]
+        check(len(visible) == 1 and "name" not in visible[0], f"WebMoney {label}: one text input without a name")
+        check('<input type="hidden" name="prepaid" value="">' in page, f"WebMoney {label}: hidden input prepaid")
+        check('<input type="submit" value="決済する">' in page, f"WebMoney {label}: button 決済する")
+        check(page.count("<script>") == 1 and '"prepaid"' in page.split("<script>")[1], f"WebMoney {label}: script")
+        # the page's script copies the visible number into the hidden field on submit
+        r.expect_redirect(r.submit(page, {"prepaid": "1111-2222-3333-4444"}),
+                          f"{r.base}/service-webmoney/{area}-member/index.html", f"WebMoney number {label}")
+        r.member("service-webmoney", f"/{area}-member/index.html", course, f"WebMoney member page {label}")
+        if course != "a":
+            r.expect_error(r.submit(page, {"prepaid": "5555666677778888"}), "prepaid", f"WebMoney A-only on {label}")
+    page = r.page(f"{r.base}/service-webmoney/cgi-bin/wm_member/m_gotowm2.cgi", "WebMoney A", script_allowed=True)
+    r.expect_redirect(r.submit(page, {"prepaid": "5555666677778888"}),
+                      f"{r.base}/service-webmoney/m2-member/index.html", "WebMoney A-only number on A")
+    r.expect_error(r.submit(page, {"prepaid": "1111222233334445"}), "prepaid", "WebMoney unknown number")
+    r.expect_error(r.submit(page, {"prepaid": ""}), "prepaid", "WebMoney empty number")
+
+
+def test_bitcash(r):
+    registered = ["あいうえ", "かきくけ", "さしすせ", "たちつて"]
+    only_c = ["なにぬね", "はひふへ", "まみむめ", "やゆよわ"]
+    unregistered = ["らりるれ", "わをんあ", "いうえお", "かきくけ"]
+    result_page = f"{r.base}/service-main/bitcash/auth/login.cgi"
+
+    def fill(groups):
+        return {f"CARD_NUMBER{i}": g for i, g in enumerate(groups, 1)}
+
+    def result_ok(result, what):
+        resp, page = result
+        ok = resp.status == 200 and resp.getheader("Location") is None and not markup_problems(page, r.base)
+        check(ok, f"{what}: answered 200 at the result address itself")
+        return page
+
+    for course, (area, label) in COURSES.items():
+        page = r.page(f"{r.base}/service-main/bitcash/auth/login_{area}.html", f"BitCash login {label}")
+        for i in range(1, 5):
+            check(f'<input type="text" name="CARD_NUMBER{i}"' in page, f"BitCash {label}: input CARD_NUMBER{i}")
+        check(f'<input type="hidden" name="COURSE" value="{area}">' in page, f"BitCash {label}: hidden course")
+        check('accept-charset="utf-8"' in page and '<input type="submit" value="ログイン">' in page,
+              f"BitCash {label}: UTF-8 post, button ログイン")
+        check(Forms(page).forms[-1]["action"] == result_page, f"BitCash {label}: posts to the result address")
+        done = result_ok(r.submit(page, fill(registered)), f"BitCash registered ID {label}")
+        check(re.search(r"\d{4}年\d{1,2}月\d{1,2}日まで有効です", done) is not None, f"BitCash {label}: まで有効です")
+        check("会員登録が完了しておりません" not in done, f"BitCash {label}: no unregistered text when valid")
+        member = f"{r.base}/service-bitcash/{area}-member/"
+        check(f'<a href="{member}">' in done, f"BitCash {label}: link to the member page")
+        r.member("service-bitcash", f"/{area}-member/", course, f"BitCash member page {label}")
+        page_u = result_ok(r.submit(page, fill(unregistered)), f"BitCash unregistered ID {label}")
+        check("会員登録が完了しておりません" in page_u and "まで有効です" not in page_u, f"BitCash {label}: unregistered")
+        page_c = result_ok(r.submit(page, fill(only_c)), f"BitCash C-only ID {label}")
+        if course == "c":
+            check("まで有効です" in page_c, "BitCash C-only ID on C: valid")
+        else:
+            check("会員登録が完了しておりません" in page_c and "まで有効です" not in page_c, f"BitCash C-only on {label}")
+        page_x = result_ok(r.submit(page, fill(["あいうえ", "かきくけ", "さしすせ", "たちつと"])), f"BitCash unknown {label}")
+        check("まで有効です" not in page_x and "会員登録が完了しておりません" not in page_x and 'class="error"' in page_x,
+              f"BitCash unknown ID {label}: an error page with neither text")
+    page = r.page(f"{r.base}/service-main/dazorezazi/touroku/step2_bitcash.html", "BitCash registration page")
+    check(r.s.get("/service-main/bitcash/auth/login.cgi")[0].status == 405, "BitCash result address: GET 405")
+
+
+def test_wallet(r):
+    consent_root = f"{r.base}/yahoo-auth/"
+    footer = (f'<a href="{r.base}/yahoo-top/">Yahoo! JAPAN</a>&nbsp;-&nbsp;'
+              f'<a href="{r.base}/yahoo-help/help/jp/">ヘルプ</a>')
+    for course, (area, label) in COURSES.items():
+        member = f"{r.base}/service-wallet/{area}-member/index.html"
+        index = r.page(f"{r.base}/service-wallet/index_{area}.html", f"wallet index {label}")
+        body = index.split("<body>", 1)[1] if "<body>" in index else ""
+        check(title_of(index) != "Yahoo!ウォレット", f"wallet index {label}: not the no-membership title")
+        head, _, _ = body.partition("</form>")
+        check("<form " in head and "購入する" in head, f"wallet index {label}: a first form before the first </form>")
+        rest = cut_after(body, "</form>")
+        check(rest is not None, f"wallet index {label}: has </form>")
+        form = extract_between(rest or "", "<form ", "<p>\u3000</p>")
+        login_action = (f'<form action="{r.base}/yahoo-login/config/login?.src=wallet&amp;.done='
+                        + urllib.parse.quote(member, safe="") + '" method="get">')
+        check(form.startswith(login_action), f"wallet index {label}: the login form follows the first </form>")
+        check('<input type="submit" value="ログイン">' in form and form.rstrip().endswith("</form>"),
+              f"wallet index {label}: the login form has ログイン and ends before <p>\u3000</p>")
+        after = (rest or "").split("<p>\u3000</p>", 1)[-1]
+        check("<p>\u3000</p>" in (rest or "") and "<a href=" in after, f"wallet index {label}: footer with a link")
+
+        # the login button: the browser sends the form's fields as the query of the action
+        resp, login_page, address = r.submit(body, {}, index=1)
+        check(address.startswith(f"{r.base}/yahoo-login/config/login?.src"), f"wallet {label}: login address")
+        check(resp.status == 200, f"wallet {label}: the Yahoo! JAPAN login page answers")
+        login_page = r.page(address, f"Yahoo! JAPAN login page {label}")
+        persistent = '<input id="persistent" type="checkbox" name=".persistent" value="y" checked="checked">'
+        check(persistent in login_page, f"Yahoo! login {label}: persistent check box as written")
+        check('<input id="persistent" ' in login_page, f"Yahoo! login {label}: <input id=\"persistent\" ")
+        check('<input type="text" name="login"' in login_page, f"Yahoo! login {label}: text input login")
+        check('<input type="password" name="passwd"' in login_page, f"Yahoo! login {label}: password input passwd")
+        check('<input type="submit" value="ログイン">' in login_page, f"Yahoo! login {label}: button ログイン")
+        anchors = re.findall(r"<a\b[^>]*>", login_page)
+        check(len(anchors) >= 3 and all(a.startswith("<a href") for a in anchors), f"Yahoo! login {label}: links")
+        check(Forms(login_page).forms[-1]["action"] == f"{r.base}/yahoo-login/config/login_verify",
+              f"Yahoo! login {label}: posts to login_verify")
+
+        result = r.submit(login_page, {"login": "y_demo", "passwd": "velmira"})
+        location = result[0].getheader("Location") or ""
+        check(result[0].status == 302 and location.startswith(consent_root + "consent?.done="),
+              f"Yahoo! login {label}: 302 to the consent page ({location})")
+        consent = r.page(location, f"consent page {label}") if location.startswith(r.base) else ""
+        check("「注意事項」" in consent and '<input type="submit" value="同意する">' in consent,
+              f"consent {label}: notes and 同意する")
+        check(consent.count(footer) == 1, f"consent {label}: footer exactly as the program matches it")
+        check(f'<a href="{r.base}/yahoo-top/">キャンセル</a>' in consent, f"consent {label}: キャンセル to the top")
+        check(Forms(consent).forms[-1]["action"] == f"{r.base}/yahoo-auth/consent_verify",
+              f"consent {label}: posts to consent_verify")
+        r.expect_redirect(r.submit(consent, {}), member, f"consent y_demo {label}")
+        r.member("service-wallet", f"/{area}-member/index.html", course, f"wallet member page {label}")
+
+        # no course at all, and a course not held
+        for user, password in (("y_none", "pass_n"), ("y_a", "pass_a")):
+            if user == "y_a" and course == "a":
+                continue
+            location = r.submit(login_page, {"login": user, "passwd": password})[0].getheader("Location") or ""
+            consent = r.page(location, f"consent page {user} {label}") if location.startswith(r.base) else ""
+            r.expect_redirect(r.submit(consent, {}), f"{r.base}/service-wallet/no_member.html", f"{user} {label}")
+        r.expect_error(r.submit(login_page, {"login": "y_demo", "passwd": "nope"}), 'name="login"',
+                       f"Yahoo! login wrong password {label}")
+    page = r.page(f"{r.base}/yahoo-login/config/login?.src=wallet&.done=" + urllib.parse.quote(
+        f"{r.base}/service-wallet/m2-member/index.html", safe=""), "Yahoo! JAPAN login A")
+    location = r.submit(page, {"login": "y_a", "passwd": "pass_a"})[0].getheader("Location") or ""
+    consent = r.page(location, "consent y_a A") if location.startswith(r.base) else ""
+    r.expect_redirect(r.submit(consent, {}), f"{r.base}/service-wallet/m2-member/index.html", "y_a on A")
+
+    page = r.page(f"{r.base}/service-wallet/no_member.html", "no-membership page")
+    check(title_of(page) == "Yahoo!ウォレット", "no-membership page: title exactly Yahoo!ウォレット")
+    forged = {".tok": "forged", ".done": f"{r.base}/service-wallet/m2-member/index.html"}
+    expired = r.post(f"{r.base}/yahoo-auth/consent_verify", forged)
+    check(expired[0].status == 200 and expired[0].getheader("Location") is None, "consent with a forged token: refused")
+    page = r.page(f"{r.base}/yahoo-top/", "Yahoo! JAPAN top page")
+    page = r.page(f"{r.base}/yahoo-help/help/jp/", "Yahoo! JAPAN help index")
+
+    r.s.control("faults", {"status": {"index_m2.html": 503}})
+    check(r.s.get("/service-wallet/index_m2.html")[0].status == 503, "status fault on a login road page")
+    check(r.s.get("/service-wallet/index_m3.html")[0].status == 200, "status fault hits only the page named")
+    r.s.control("faults", {"wallet_no_form": True})
+    page = r.page(f"{r.base}/service-wallet/index_m3.html", "wallet index with wallet_no_form")
+    check("</form>" not in page and "<form" not in page, "wallet_no_form: no form at all")
+    r.s.control("reset")
+
+
+def test_login_roads(s):
+    r = Roads(s)
+    s.control("reset")
+    test_biglobe(r)
+    test_nifty(r)
+    test_sonet(r)
+    test_ocn(r)
+    test_webmoney(r)
+    test_bitcash(r)
+    test_wallet(r)
+    broken = sorted(link for link in r.links if s.get(r.local(link))[0].status != 200)
+    check(r.links and not broken, f"every link on the login road pages answers 200 {broken[:3]}")
+    # methods and the log
+    check(s.get("/service-sonet/m2-member/")[0].status == 200, "member page by GET")
+    resp, _ = r.post(f"{r.base}/service-sonet/m2-member/", {"x": "1"})
+    check(resp.status == 405, "POST to a page: 405")
+    resp, _ = r.post(f"{r.base}/service-top/none.html", {"x": "1"})
+    check(resp.status == 405, "POST to an unknown address: 405")
+    check(s.get("/yahoo-auth/consent_verify")[0].status == 405, "GET of a form target: 405")
+    s.control("reset")
+    page = r.page(f"{r.base}/biglobe-gateway/gw/cp_gwcharge.php?GwShopCode=1291&GwGoodsCode=0009", "BIGLOBE B")
+    r.submit(page, {"BiglobeId": "bg_b", "BiglobePwd": "pass_b"})
+    r.submit(page, {"BiglobeId": "bg_b", "BiglobePwd": "wrong"})
+    logged = [(e["method"], e["path"].split("?")[0], e["status"]) for e in s.control("log")]
+    want = [("GET", "/biglobe-gateway/gw/cp_gwcharge.php", 200), ("POST", "/biglobe-gateway/gw/cp_gwlogin.php", 302),
+            ("POST", "/biglobe-gateway/gw/cp_gwlogin.php", 200)]
+    check(logged == want, f"the log lists the login requests with their status {logged}")
+    s.control("reset")
+
+
+def test_bad_members_file():
+    with tempfile.TemporaryDirectory() as tmp:
+        members = os.path.join(tmp, "members.ini")
+        bad = {
+            "a course letter other than a, b, c": "[credit]\nx = y a\n[yahoo]\nu = p abz\n",
+            "a BitCash ID of two groups": "[credit]\nx = y a\n[bitcash]\nあ;い = registered a\n",
+        }
+        for what, text in bad.items():
+            with open(members, "w", encoding="utf-8") as f:
+                f.write(text)
+            proc = subprocess.run(
+                [sys.executable, SCRIPT, "--endpoints-file", os.path.join(tmp, "e"), "--members", members],
+                capture_output=True, text=True, timeout=30,
+            )
+            check(proc.returncode != 0 and proc.stdout == "", f"a members file with {what} stops the start")
+
+
 def main():
     test_endpoint_table()
+    test_markup_checker()
     s = Service("--today", TODAY)
     try:
         test_basics(s)
         settings = test_settings(s)
         test_data_files(s, settings)
         test_credit(s)
+        test_login_roads(s)
         test_faults(s, settings)
         # a stalled transfer must not keep the service from stopping
         s.control("faults", {"stall": ["rv3_fket5.lzh"]})
@@ -399,6 +851,7 @@ def main():
     sock.close()
     check(code == 0, f"SIGTERM ends the service with exit code 0 (got {code})")
     test_start_options()
+    test_bad_members_file()
     print(f"\n{len(failures)} failure(s)" if failures else "\nall checks passed")
     return 1 if failures else 0
 

@@ -3,7 +3,8 @@
 
 One threaded HTTP server on 127.0.0.1 plays all endpoints of src/login/Endpoints.cpp: the first
 path segment names the endpoint (the virtual host), the rest is that host's path. The service's
-data server lives under /data, the test controls under /_control. See README.md.
+data server lives under /data, the test controls under /_control. The login pages of the billing
+providers are plain forms of our own that post back to it. See README.md.
 """
 
 import argparse
@@ -15,6 +16,8 @@ import hashlib
 import json
 import mimetypes
 import os
+import re
+import secrets
 import select
 import signal
 import socket
@@ -134,6 +137,54 @@ def load_members(path):
         password, courses = value.split()
         members[user] = (password, courses.lower())
     return members
+
+
+PASSWORD_SECTIONS = ("biglobe", "nifty", "sonet", "ocn", "yahoo")
+BITCASH_STATES = ("registered", "unregistered")
+
+
+def course_letters(text, where):
+    """The course letters of a members.ini value; "-" stands for no course at all."""
+    letters = "" if text == "-" else text.lower()
+    if not letters and text != "-" or any(c not in "abc" for c in letters):
+        raise ValueError(f"members.ini {where}: courses must be letters a, b, c or -, not {text!r}")
+    return letters
+
+
+def load_logins(path):
+    """Accounts of the browser login roads from members.ini, by section:
+    biglobe, nifty, sonet, ocn, yahoo: {user: (password, courses)};
+    webmoney: {prepaid number: courses}; bitcash: {ID "g1;g2;g3;g4": (state, courses)}."""
+    ini = read_ini(path)
+
+    def items(section):
+        return ini.items(section) if ini.has_section(section) else []
+
+    logins = {}
+    for section in PASSWORD_SECTIONS:
+        accounts = {}
+        for user, value in items(section):
+            words = value.split()
+            if not user or len(words) not in (1, 2):
+                raise ValueError(f"members.ini [{section}] {user}: want 'user = password courses'")
+            accounts[user] = (words[0], course_letters(words[1] if len(words) == 2 else "-", f"[{section}] {user}"))
+        logins[section] = accounts
+    logins["webmoney"] = {}
+    for number, value in items("webmoney"):
+        logins["webmoney"][prepaid_digits(number)] = course_letters(value.strip(), f"[webmoney] {number}")
+    logins["bitcash"] = {}
+    for key, value in items("bitcash"):
+        words = value.split()
+        groups = key.split(";")
+        if len(groups) != 4 or len(words) != 2 or words[0] not in BITCASH_STATES:
+            raise ValueError(f"members.ini [bitcash] {key}: want 'g1;g2;g3;g4 = registered|unregistered courses'")
+        logins["bitcash"][";".join(g.strip() for g in groups)] = (words[0], course_letters(words[1], "[bitcash]"))
+    return logins
+
+
+def prepaid_digits(text):
+    """A prepaid number as typed (spaces and hyphens allowed) reduced to its characters."""
+    return "".join(c for c in text if c not in " -\u3000")
 
 
 # ---------------------------------------------------------------------------------------------
@@ -445,6 +496,453 @@ def info_page():
 
 
 # ---------------------------------------------------------------------------------------------
+# Login roads of the billing providers
+#
+# Plain UTF-8 pages of our own. The markup is written the way the program's browser serialises a
+# document (lower-case tag and attribute names, every attribute value in double quotes, void
+# elements without "/"), because the program matches parts of it as plain text.
+
+AREAS = {"a": "m2", "b": "m3", "c": "m4"}
+AREA_COURSES = {area: course for course, area in AREAS.items()}
+BIGLOBE_GOODS = {"0006": "a", "0009": "b", "0012": "c"}
+BIGLOBE_SHOP = "1291"
+SONET_GROUPS = {"816s04": "a", "816s05": "b", "816s06": "c"}
+ERROR_STYLE = 'class="error" style="color: #cc0000;"'
+WALLET_NO_MEMBER_TITLE = "Yahoo!ウォレット"
+NIFTY_TITLE = "リンヴェールOnLine - nifty"
+
+# The member top page of each browser road: endpoint, path ({m} = m2/m3/m4, {c} = a/b/c).
+MEMBER_ADDRESSES = {
+    "biglobe": ("service-biglobe", "/{m}-member/index.html"),
+    "nifty": ("nifty-member", "/member/service/g-way/rinvale_{c}/{m}-member/"),
+    "sonet": ("service-sonet", "/{m}-member/"),
+    "ocn": ("ocn-payment", "/rinvale/{m}-member/index.html"),
+    "webmoney": ("service-webmoney", "/{m}-member/index.html"),
+    "bitcash": ("service-bitcash", "/{m}-member/"),
+    "wallet": ("service-wallet", "/{m}-member/index.html"),
+}
+PROVIDER_LABELS = {
+    "biglobe": "BIGLOBE",
+    "nifty": "@nifty",
+    "sonet": "So-net",
+    "ocn": "OCN",
+    "webmoney": "WebMoney",
+    "bitcash": "BitCash",
+    "wallet": "Yahoo!ウォレット",
+}
+
+
+def member_path(provider, course):
+    endpoint, pattern = MEMBER_ADDRESSES[provider]
+    return endpoint, pattern.format(m=AREAS[course], c=course)
+
+
+def member_routes():
+    """{(endpoint, path): (provider, course)} of the member pages; a folder address is also
+    served as .../index.html and an index.html address also as its folder."""
+    routes = {}
+    for provider in MEMBER_ADDRESSES:
+        for course in AREAS:
+            endpoint, path = member_path(provider, course)
+            routes[(endpoint, path)] = (provider, course)
+    for (endpoint, path), value in list(routes.items()):
+        other = path + "index.html" if path.endswith("/") else path[: -len("index.html")]
+        routes.setdefault((endpoint, other), value)
+    return routes
+
+
+MEMBER_ROUTES = member_routes()
+
+# Pages of the login roads: endpoint, path pattern, handler method.
+ROAD_GETS = [
+    ("biglobe-gateway", r"/gw/cp_gwcharge\.php", "get_biglobe_login"),
+    ("service-biglobe", r"/no_entry\.html", "get_biglobe_no_entry"),
+    ("nifty-login", r"/pub/login\.cgi", "get_nifty_login"),
+    ("sonet-web", r"/rinvale/subscribe-m/cgi-bin/loginindex\.cgi", "get_sonet_login"),
+    ("ocn-payment", r"/rinvale/(m[234])-member/index_login\.html", "get_ocn_login"),
+    ("service-webmoney", r"/cgi-bin/wm_member/m_gotowm([234])\.cgi", "get_webmoney_payment"),
+    ("service-main", r"/bitcash/auth/login_(m[234])\.html", "get_bitcash_login"),
+    ("service-main", r"/dazorezazi/touroku/step2_bitcash\.html", "get_bitcash_registration"),
+    ("service-wallet", r"/index_(m[234])\.html", "get_wallet_index"),
+    ("service-wallet", r"/regist_(m[234])\.html", "get_wallet_register"),
+    ("service-wallet", r"/no_member\.html", "get_wallet_no_member"),
+    ("yahoo-login", r"/config/login", "get_yahoo_login"),
+    ("yahoo-login", r"/config/register", "get_yahoo_register"),
+    ("yahoo-auth", r"/consent", "get_yahoo_consent"),
+    ("yahoo-top", r"/(?:index\.html)?", "get_yahoo_top"),
+    ("yahoo-help", r"/help/jp/(password/)?", "get_yahoo_help"),
+]
+# Form targets (POST only): endpoint, path pattern, handler method.
+ROAD_POSTS = [
+    ("biglobe-gateway", r"/gw/cp_gwlogin\.php", "post_biglobe_login"),
+    ("nifty-login", r"/pub/login_verify\.cgi", "post_nifty_login"),
+    ("sonet-web", r"/rinvale/subscribe-m/cgi-bin/login\.cgi", "post_sonet_login"),
+    ("ocn-payment", r"/rinvale/(m[234])-member/login\.cgi", "post_ocn_login"),
+    ("service-webmoney", r"/cgi-bin/wm_member/m_paywm([234])\.cgi", "post_webmoney_payment"),
+    ("service-main", r"/bitcash/auth/login\.cgi", "post_bitcash_login"),
+    ("yahoo-login", r"/config/login_verify", "post_yahoo_login"),
+    ("yahoo-auth", r"/consent_verify", "post_yahoo_consent"),
+]
+
+
+def attr(value):
+    """An attribute value as the browser writes it back (only & and " are escaped)."""
+    return value.replace("&", "&amp;").replace('"', "&quot;")
+
+
+def text(value):
+    return value.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;").replace("\u00a0", "&nbsp;")
+
+
+def web_page(title, body_lines):
+    """A UTF-8 page; title None leaves the title element out altogether."""
+    head = ["<!DOCTYPE html>", '<html lang="ja">', "<head>", '<meta charset="utf-8">']
+    if title is not None:
+        head.append(f"<title>{text(title)}</title>")
+    lines = head + ["</head>", "<body>"] + body_lines + ["</body>", "</html>", ""]
+    return "\n".join(lines).encode("utf-8")
+
+
+def error_line(message):
+    return [f"<p {ERROR_STYLE}>{text(message)}</p>"] if message else []
+
+
+def post_form(action, hidden, rows, button, form_id=None):
+    """A form posting UTF-8 to action: hidden fields [(name, value)], markup rows, a submit button."""
+    id_part = f'id="{form_id}" ' if form_id else ""
+    lines = [f'<form {id_part}action="{attr(action)}" method="post" accept-charset="utf-8">']
+    lines += [f'<input type="hidden" name="{attr(n)}" value="{attr(v)}">' for n, v in hidden]
+    lines += rows
+    lines += [f'<p><input type="submit" value="{attr(button)}"></p>', "</form>"]
+    return lines
+
+
+def text_row(label, name, size=24):
+    return [f"<p>{text(label)}<br>", f'<input type="text" name="{name}" size="{size}"></p>']
+
+
+def password_row(label, name, size=24):
+    return [f"<p>{text(label)}<br>", f'<input type="password" name="{name}" size="{size}"></p>']
+
+
+def course_label(course):
+    return COURSE_LABELS[course]
+
+
+class LoginPages:
+    """Markup of every page of the browser login roads, for a service on one port."""
+
+    def __init__(self, port):
+        self.base = f"http://127.0.0.1:{port}"
+
+    def url(self, endpoint, path):
+        return f"{self.base}/{endpoint}{path}"
+
+    def member_url(self, provider, course):
+        return self.url(*member_path(provider, course))
+
+    # -- member pages and plain pages --------------------------------------------------------
+
+    def member(self, provider, course, nifty_title=True):
+        title = f"リンヴェールOnLine メンバーページ ({course_label(course)})"
+        if provider == "nifty" and nifty_title:
+            title = NIFTY_TITLE
+        return web_page(
+            title,
+            [
+                "<h1>リンヴェールOnLine メンバーページ</h1>",
+                f"<p>{text(PROVIDER_LABELS[provider])} でログインしました。ご契約：{course_label(course)}</p>",
+                "<p>データはダウンロードページから受け取れます。</p>",
+            ],
+        )
+
+    def message(self, title, heading, lines):
+        return web_page(title, [f"<h1>{text(heading)}</h1>"] + [f"<p>{line}</p>" for line in lines])
+
+    def bad_request(self, what):
+        return self.message("リクエストエラー", "このページは表示できません", [text(what)])
+
+    # -- BIGLOBE ---------------------------------------------------------------------------
+
+    def biglobe_login(self, course, error=None):
+        goods = next(code for code, c in BIGLOBE_GOODS.items() if c == course)
+        return web_page(
+            "BIGLOBE 認証 - コンテンツ購入",
+            ["<h1>BIGLOBE 認証</h1>", f"<p>ご購入内容：リンヴェールOnLine {course_label(course)}</p>"]
+            + error_line(error)
+            + post_form(
+                self.url("biglobe-gateway", "/gw/cp_gwlogin.php"),
+                [("GwShopCode", BIGLOBE_SHOP), ("GwGoodsCode", goods)],
+                text_row("ユーザーID", "BiglobeId") + password_row("パスワード", "BiglobePwd"),
+                "ログイン",
+            ),
+        )
+
+    def biglobe_no_entry(self):
+        # deliberately without a title element: the browser then shows the address as title
+        return web_page(
+            None,
+            [
+                "<h1>リンヴェールOnLine</h1>",
+                "<p>お客様のIDは、このコースにまだエントリーされていません。</p>",
+                "<p>ご契約のコースをお確かめのうえ、もう一度お申し込みください。</p>",
+            ],
+        )
+
+    # -- @nifty ----------------------------------------------------------------------------
+
+    def nifty_login(self, back, error=None):
+        return web_page(
+            "@nifty ログイン",
+            ["<h1>@nifty ログイン</h1>", "<p>リンヴェールOnLine をご利用いただくにはログインしてください。</p>"]
+            + error_line(error)
+            + post_form(
+                self.url("nifty-login", "/pub/login_verify.cgi"),
+                [("service", "member"), ("back", back)],
+                text_row("@nifty ID", "username") + password_row("パスワード", "password"),
+                "ログイン",
+            ),
+        )
+
+    # -- So-net ----------------------------------------------------------------------------
+
+    def sonet_login(self, course, error=None):
+        group = next(g for g, c in SONET_GROUPS.items() if c == course)
+        return web_page(
+            "So-net ログイン - リンヴェールOnLine",
+            ["<h1>So-net ログイン</h1>", f"<p>リンヴェールOnLine {course_label(course)}</p>"]
+            + error_line(error)
+            + post_form(
+                self.url("sonet-web", "/rinvale/subscribe-m/cgi-bin/login.cgi"),
+                [("GRP_NO", group)],
+                text_row("ユーザーID", "usr_id") + password_row("パスワード", "passwd"),
+                "ログイン",
+            ),
+        )
+
+    # -- OCN -------------------------------------------------------------------------------
+
+    def ocn_login(self, course, error=None):
+        return web_page(
+            "OCN 決済サービス - 認証",
+            ["<h1>OCN 決済サービス</h1>", f"<p>リンヴェールOnLine {course_label(course)} のご利用確認</p>"]
+            + error_line(error)
+            + post_form(
+                self.url("ocn-payment", f"/rinvale/{AREAS[course]}-member/login.cgi"),
+                [],
+                text_row("ID", "ID") + password_row("パスワード", "IDPWD"),
+                "確認",
+            ),
+        )
+
+    # -- WebMoney --------------------------------------------------------------------------
+
+    def webmoney_payment(self, course, error=None):
+        area_digit = AREAS[course][1]
+        return web_page(
+            "WebMoney 決済 - リンヴェールOnLine",
+            [
+                "<h1>WebMoney 決済</h1>",
+                f"<p>リンヴェールOnLine {course_label(course)}（1か月）</p>",
+                "<p>お支払い金額：1,050円</p>",
+            ]
+            + error_line(error)
+            + post_form(
+                self.url("service-webmoney", f"/cgi-bin/wm_member/m_paywm{area_digit}.cgi"),
+                [("prepaid", "")],
+                ["<p>プリペイド番号（16桁）<br>", '<input id="wm_number" type="text" size="24" maxlength="19"></p>'],
+                "決済する",
+                form_id="wm_form",
+            )
+            + [
+                "<script>",
+                'document.getElementById("wm_form").addEventListener("submit", function () {',
+                '  this.elements["prepaid"].value = document.getElementById("wm_number").value;',
+                "});",
+                "</script>",
+            ],
+        )
+
+    # -- BitCash ---------------------------------------------------------------------------
+
+    def bitcash_login(self, course):
+        boxes = [f'<input type="text" name="CARD_NUMBER{i}" size="6" maxlength="4">' for i in range(1, 5)]
+        return web_page(
+            "BitCash ログイン - リンヴェールOnLine",
+            [
+                "<h1>BitCash ログイン</h1>",
+                f"<p>リンヴェールOnLine {course_label(course)}</p>",
+                "<p>ひらがなIDを4文字ずつ入力してください。</p>",
+            ]
+            + post_form(
+                self.url("service-main", "/bitcash/auth/login.cgi"),
+                [("COURSE", AREAS[course])],
+                ["<p>" + " - ".join(boxes) + "</p>"],
+                "ログイン",
+            ),
+        )
+
+    def bitcash_valid(self, course, until):
+        return self.message(
+            "BitCash 認証結果",
+            "BitCash 認証結果",
+            [
+                f"このひらがなIDは {until.year}年{until.month}月{until.day}日まで有効です。",
+                f'<a href="{self.member_url("bitcash", course)}">{course_label(course)} メンバーページへ進む</a>',
+            ],
+        )
+
+    def bitcash_unregistered(self, course):
+        return self.message(
+            "BitCash 認証結果",
+            "BitCash 認証結果",
+            [
+                f"このひらがなIDでは、{course_label(course)}の会員登録が完了しておりません。",
+                f'<a href="{self.url("service-main", "/dazorezazi/touroku/step2_bitcash.html")}">会員登録ページへ</a>',
+            ],
+        )
+
+    def bitcash_unknown(self, course):
+        return self.message(
+            "BitCash 認証エラー",
+            "BitCash 認証エラー",
+            [
+                f'<span {ERROR_STYLE}>ひらがなIDが正しくありません。</span>',
+                f'<a href="{self.url("service-main", f"/bitcash/auth/login_{AREAS[course]}.html")}">入力し直す</a>',
+            ],
+        )
+
+    def bitcash_registration(self):
+        return self.message(
+            "リンヴェールOnLine 会員登録（BitCash）",
+            "会員登録 ステップ2：BitCash",
+            [
+                "BitCash のひらがなIDで会員登録を行います。",
+                "このデモサービスでは登録は行えません。members.ini の [bitcash] に ID を加えてください。",
+            ],
+        )
+
+    # -- Yahoo!ウォレット --------------------------------------------------------------------
+
+    def wallet_index(self, course, with_form=True):
+        area = AREAS[course]
+        done = self.member_url("wallet", course)
+        login_action = self.url("yahoo-login", "/config/login?.src=wallet&.done=") + urllib.parse.quote(done, safe="")
+        register = self.url("service-wallet", f"/regist_{area}.html")
+        lines = [f"<h1>リンヴェールOnLine Yahoo!ウォレット決済 ({course_label(course)})</h1>"]
+        if with_form:
+            lines += [
+                f'<form action="{attr(register)}" method="get">',
+                "<p>メンバー登録（決済）はこちらから</p>",
+                '<p><input type="submit" value="購入する"></p>',
+                "</form>",
+                "<p>すでにメンバー登録がお済みの方は、下のボタンからログインしてください。</p>",
+                f'<form action="{attr(login_action)}" method="get">',
+                '<input type="hidden" name=".src" value="wallet">',
+                f'<input type="hidden" name=".done" value="{attr(done)}">',
+                '<p><input type="submit" value="ログイン"></p>',
+                "</form>",
+            ]
+        else:
+            lines += ["<p>ただいまメンテナンス中のため、購入とログインを休止しています。</p>"]
+        lines += [
+            "<p>\u3000</p>",
+            f'<p><a href="{attr(register)}">メンバー登録（決済）ページ</a>｜リンヴェールOnLine 運営事務局</p>',
+        ]
+        return web_page(f"リンヴェールOnLine Yahoo!ウォレット決済 ({course_label(course)})", lines)
+
+    def wallet_register(self, course):
+        return self.message(
+            f"リンヴェールOnLine メンバー登録 ({course_label(course)})",
+            "メンバー登録（決済）",
+            ["このデモサービスでは登録は行えません。members.ini の [yahoo] にアカウントを加えてください。"],
+        )
+
+    def wallet_no_member(self):
+        links = [
+            f'<a href="{self.url("service-wallet", f"/index_{AREAS[c]}.html")}">{course_label(c)}</a>' for c in AREAS
+        ]
+        return self.message(
+            WALLET_NO_MEMBER_TITLE,
+            "メンバー登録情報がありません",
+            ["ご指定のコースのメンバー登録情報が見つかりません。", "登録ページ：" + "｜".join(links)],
+        )
+
+    def yahoo_login(self, src, done, error=None):
+        help_index = self.url("yahoo-help", "/help/jp/")
+        return web_page(
+            "Yahoo! JAPAN - ログイン",
+            ["<h1>Yahoo! JAPAN ログイン</h1>"]
+            + error_line(error)
+            + post_form(
+                self.url("yahoo-login", "/config/login_verify"),
+                [(".src", src), (".done", done)],
+                text_row("Yahoo! JAPAN ID", "login", 28)
+                + password_row("パスワード", "passwd", 28)
+                + [
+                    '<p><input id="persistent" type="checkbox" name=".persistent" value="y" checked="checked">',
+                    '<label for="persistent">ログインしたままにする</label></p>',
+                ],
+                "ログイン",
+            )
+            + [
+                "<ul>",
+                f'<li><a href="{self.url("yahoo-help", "/help/jp/password/")}">パスワードを忘れた場合</a></li>',
+                f'<li><a href="{self.url("yahoo-login", "/config/register")}">新しくIDを登録する</a></li>',
+                f'<li><a href="{help_index}">ヘルプ</a></li>',
+                "</ul>",
+            ],
+        )
+
+    def yahoo_consent(self, token, done):
+        top = self.url("yahoo-top", "/")
+        return web_page(
+            "Yahoo! JAPAN - 決済情報の利用への同意",
+            [
+                "<h1>決済情報の利用への同意</h1>",
+                "<h2>「注意事項」</h2>",
+                "<ol>",
+                "<li>リンヴェールOnLine に、Yahoo!ウォレットでのメンバー登録状況を知らせます。</li>",
+                "<li>同意はいつでも取り消せます。</li>",
+                "</ol>",
+            ]
+            + post_form(
+                self.url("yahoo-auth", "/consent_verify"),
+                [(".tok", token), (".done", done)],
+                [f'<p><a href="{top}">キャンセル</a></p>'],
+                "同意する",
+            )
+            + [
+                "<hr>",
+                f'<p><a href="{top}">Yahoo! JAPAN</a>&nbsp;-&nbsp;'
+                f'<a href="{self.url("yahoo-help", "/help/jp/")}">ヘルプ</a></p>',
+            ],
+        )
+
+    def yahoo_expired(self):
+        return self.message(
+            "Yahoo! JAPAN - エラー",
+            "ログインの有効期限が切れました",
+            [f'<a href="{self.url("yahoo-top", "/")}">トップページへ</a>'],
+        )
+
+    def yahoo_top(self):
+        return self.message(
+            "Yahoo! JAPAN",
+            "Yahoo! JAPAN（デモ）",
+            [f'<a href="{self.url("yahoo-help", "/help/jp/")}">ヘルプ</a>'],
+        )
+
+    def yahoo_help(self, password=False):
+        if password:
+            return self.message("ヘルプ - パスワード", "パスワードを忘れた場合", ["デモのアカウントは members.ini にあります。"])
+        return self.message("ヘルプ - Yahoo! JAPAN", "ヘルプ", ["ログインについてのご案内です。"])
+
+    def yahoo_register(self):
+        return self.message("Yahoo! JAPAN - ID登録", "ID登録", ["このデモサービスでは新しいIDは作れません。"])
+
+
+# ---------------------------------------------------------------------------------------------
 # Faults
 
 
@@ -457,6 +955,8 @@ FAULT_KEYS = (
     "slow",
     "hostile_names",
     "credit_no_frame",
+    "nifty_no_title",
+    "wallet_no_form",
 )
 
 
@@ -506,6 +1006,8 @@ def parse_faults(raw):
         "missing_settings": missing,
         "hostile_names": flag("hostile_names"),
         "credit_no_frame": flag("credit_no_frame"),
+        "nifty_no_title": flag("nifty_no_title"),
+        "wallet_no_form": flag("wallet_no_form"),
     }
 
 
@@ -531,9 +1033,11 @@ NO_FAULTS = parse_faults({})
 class SimServer(ThreadingHTTPServer):
     daemon_threads = True
 
-    def __init__(self, port, accounts, settings_urls, members, today, data_dir, faults):
+    def __init__(self, port, accounts, settings_urls, members, logins, today, data_dir, faults):
         self.accounts = accounts
         self.members = members
+        self.logins = logins
+        self.sessions = {}  # Yahoo! JAPAN login: token -> Yahoo ID
         self.fixed_today = today
         self.data_dir = os.path.realpath(data_dir) if data_dir else None
         self.lock = threading.Lock()
@@ -547,6 +1051,7 @@ class SimServer(ThreadingHTTPServer):
             endpoint = next(name for name, host in ENDPOINTS if host == parts.hostname)
             self.settings_paths[(endpoint, parts.path)] = fmt
         super().__init__(("127.0.0.1", port), SimHandler)
+        self.pages = LoginPages(self.port)
 
     def server_bind(self):
         # no reverse name look-up of the address
@@ -700,7 +1205,7 @@ class SimHandler(BaseHTTPRequestHandler):
         with self.server.lock:
             self.server.requests.append(self.entry)
 
-        if self.command not in ("GET", "HEAD"):
+        if self.command not in ("GET", "HEAD") and not (self.command == "POST" and segment in ENDPOINT_NAMES):
             self.reply(405, b"Method Not Allowed\n", headers=[("Allow", "GET, HEAD")])
         elif segment == DATA_SEGMENT:
             self.data_file(rest)
@@ -719,7 +1224,10 @@ class SimHandler(BaseHTTPRequestHandler):
 
     def endpoint(self, endpoint, path):
         fmt = self.server.settings_paths.get((endpoint, path))
-        if fmt:
+        if self.command == "POST":
+            if not self.road(endpoint, path):
+                self.method_not_allowed("GET, HEAD")
+        elif fmt:
             self.settings_file(endpoint, path, fmt)
         elif endpoint == "service-main" and path.startswith("/dl/"):
             if not self.download_auth_ok():
@@ -730,7 +1238,7 @@ class SimHandler(BaseHTTPRequestHandler):
             self.member_page(path)
         elif endpoint == "service-main" and path in ("/info/", "/info/index.html"):
             self.reply(200, info_page(), "text/html; charset=Shift_JIS")
-        else:
+        elif self.server.disk_file(endpoint, path) or not self.road(endpoint, path):
             self.static_or_404(endpoint, path)
 
     def static_or_404(self, endpoint, path):
@@ -784,6 +1292,295 @@ class SimHandler(BaseHTTPRequestHandler):
             return
         body = member_page(course, not self.server.current_faults()["credit_no_frame"])
         self.send_file("", len(body), bytes_chunks(body), "text/html; charset=shift_jis")
+
+    # -- login roads of the billing providers -------------------------------------------------
+
+    def road(self, endpoint, path):
+        """Answers a request for a page of a browser login road; False when the address is none
+        of them. Member pages, login pages and the pages that follow them are answered to GET and
+        HEAD, the form targets to POST; the other method gets 405."""
+        member = MEMBER_ROUTES.get((endpoint, path))
+        if member:
+            if self.command == "POST":
+                self.method_not_allowed("GET, HEAD")
+            else:
+                provider, course = member
+                no_title = self.server.current_faults()["nifty_no_title"]
+                self.page(self.server.pages.member(provider, course, nifty_title=not no_title))
+            return True
+        for method, routes, allow in (("POST", ROAD_POSTS, "POST"), ("GET", ROAD_GETS, "GET, HEAD")):
+            for route_endpoint, pattern, name in routes:
+                match = re.fullmatch(pattern, path) if route_endpoint == endpoint else None
+                if not match:
+                    continue
+                if (self.command == "POST") != (method == "POST"):
+                    self.method_not_allowed(allow)
+                else:
+                    getattr(self, name)(match)
+                return True
+        return False
+
+    def method_not_allowed(self, allow):
+        self.reply(405, b"Method Not Allowed\n", headers=[("Allow", allow)])
+
+    def page(self, body, status=200):
+        ctype = "text/html; charset=utf-8"
+        if status != 200:
+            self.reply(status, body, ctype)
+            return
+        name = urllib.parse.urlsplit(self.path).path.rsplit("/", 1)[-1]
+        self.send_file(name, len(body), bytes_chunks(body), ctype)
+
+    def redirect(self, location):
+        self.reply(302, b"Moved\n", "text/plain; charset=utf-8", [("Location", location)])
+
+    def query(self):
+        """The query's parameters, first value of each."""
+        raw = urllib.parse.urlsplit(self.path).query
+        return {k: v[0] for k, v in urllib.parse.parse_qs(raw, keep_blank_values=True).items()}
+
+    def form(self):
+        """The posted form fields (application/x-www-form-urlencoded, UTF-8), first value of each."""
+        raw = self.body.decode("utf-8", "replace")
+        return {k: v[0] for k, v in urllib.parse.parse_qs(raw, keep_blank_values=True, errors="replace").items()}
+
+    def password_login(self, section, user, password):
+        """The courses of a user-and-password account (may be empty), or None when the pair is wrong."""
+        account = self.server.logins[section].get(user) if user else None
+        ok = account is not None and account[0] == password
+        self.note(f"{section} login {user!r}: " + ("accepted" if ok else "refused"))
+        return account[1] if ok else None
+
+    def own_member_page(self, address, provider):
+        """The course whose member page of the provider the absolute address is, or None."""
+        base = self.server.pages.base + "/"
+        if not address or not address.startswith(base):
+            return None
+        endpoint, _, rest = address[len(base) :].partition("/")
+        found = MEMBER_ROUTES.get((endpoint, "/" + rest))
+        return found[1] if found and found[0] == provider else None
+
+    def wallet_done(self, address):
+        """The address to go to after the Yahoo! JAPAN pages: a Yahoo!ウォレット member page of
+        this service as given, anything else becomes the Yahoo! JAPAN top page."""
+        if self.own_member_page(address, "wallet"):
+            return address
+        return self.server.pages.url("yahoo-top", "/")
+
+    # BIGLOBE
+
+    def get_biglobe_login(self, match):
+        params = self.query()
+        course = BIGLOBE_GOODS.get(params.get("GwGoodsCode"))
+        if params.get("GwShopCode") != BIGLOBE_SHOP or not course:
+            self.page(self.server.pages.bad_request("ご指定の商品は見つかりません。"), 404)
+        else:
+            self.page(self.server.pages.biglobe_login(course))
+
+    def post_biglobe_login(self, match):
+        pages = self.server.pages
+        form = self.form()
+        course = BIGLOBE_GOODS.get(form.get("GwGoodsCode"))
+        if form.get("GwShopCode") != BIGLOBE_SHOP or not course:
+            self.page(pages.bad_request("ご指定の商品は見つかりません。"), 400)
+            return
+        courses = self.password_login("biglobe", form.get("BiglobeId"), form.get("BiglobePwd"))
+        if courses is None:
+            self.page(pages.biglobe_login(course, "ユーザーIDまたはパスワードが正しくありません。"))
+        elif course in courses:
+            self.redirect(pages.member_url("biglobe", course))
+        else:
+            self.redirect(pages.url("service-biglobe", "/no_entry.html"))
+
+    def get_biglobe_no_entry(self, match):
+        self.page(self.server.pages.biglobe_no_entry())
+
+    # @nifty
+
+    def get_nifty_login(self, match):
+        raw = urllib.parse.urlsplit(self.path).query
+        head, found, back = ("&" + raw).partition("&back=")  # the back address is not encoded
+        service = urllib.parse.parse_qs(head).get("service", [""])[0]
+        if not found or service != "member" or not self.own_member_page(back, "nifty"):
+            self.page(self.server.pages.bad_request("戻り先のアドレスが正しくありません。"), 400)
+        else:
+            self.page(self.server.pages.nifty_login(back))
+
+    def post_nifty_login(self, match):
+        pages = self.server.pages
+        form = self.form()
+        back = form.get("back", "")
+        course = self.own_member_page(back, "nifty")
+        if form.get("service") != "member" or not course:
+            self.page(pages.bad_request("戻り先のアドレスが正しくありません。"), 400)
+            return
+        courses = self.password_login("nifty", form.get("username"), form.get("password"))
+        if courses is None:
+            self.page(pages.nifty_login(back, "@nifty IDまたはパスワードが正しくありません。"))
+        elif course not in courses:
+            self.page(pages.nifty_login(back, f"このIDでは{COURSE_LABELS[course]}をご利用いただけません。"))
+        else:
+            self.redirect(back)
+
+    # So-net
+
+    def get_sonet_login(self, match):
+        course = SONET_GROUPS.get(self.query().get("GRP_NO"))
+        if not course:
+            self.page(self.server.pages.bad_request("ご指定のサービスは見つかりません。"), 404)
+        else:
+            self.page(self.server.pages.sonet_login(course))
+
+    def post_sonet_login(self, match):
+        pages = self.server.pages
+        form = self.form()
+        course = SONET_GROUPS.get(form.get("GRP_NO"))
+        if not course:
+            self.page(pages.bad_request("ご指定のサービスは見つかりません。"), 400)
+            return
+        courses = self.password_login("sonet", form.get("usr_id"), form.get("passwd"))
+        if courses is None:
+            self.page(pages.sonet_login(course, "ユーザーIDまたはパスワードが正しくありません。"))
+        elif course not in courses:
+            self.page(pages.sonet_login(course, f"このIDは{COURSE_LABELS[course]}にお申し込みがありません。"))
+        else:
+            self.redirect(pages.member_url("sonet", course))
+
+    # OCN
+
+    def get_ocn_login(self, match):
+        self.page(self.server.pages.ocn_login(AREA_COURSES[match.group(1)]))
+
+    def post_ocn_login(self, match):
+        pages = self.server.pages
+        course = AREA_COURSES[match.group(1)]
+        form = self.form()
+        courses = self.password_login("ocn", form.get("ID"), form.get("IDPWD"))
+        if courses is None:
+            self.page(pages.ocn_login(course, "IDまたはパスワードが正しくありません。"))
+        elif course not in courses:
+            self.page(pages.ocn_login(course, f"このIDは{COURSE_LABELS[course]}のご契約がありません。"))
+        else:
+            self.redirect(pages.member_url("ocn", course))
+
+    # WebMoney
+
+    def get_webmoney_payment(self, match):
+        self.page(self.server.pages.webmoney_payment(AREA_COURSES["m" + match.group(1)]))
+
+    def post_webmoney_payment(self, match):
+        pages = self.server.pages
+        course = AREA_COURSES["m" + match.group(1)]
+        number = prepaid_digits(self.form().get("prepaid", ""))
+        courses = self.server.logins["webmoney"].get(number) if number else None
+        shown = "…" + number[-4:] if number else "(empty)"
+        self.note(f"webmoney prepaid number {shown}: " + ("unknown" if courses is None else "known"))
+        if courses is None:
+            self.page(pages.webmoney_payment(course, "プリペイド番号が正しくありません。"))
+        elif course not in courses:
+            self.page(pages.webmoney_payment(course, "このプリペイド番号ではこのコースの決済はできません。"))
+        else:
+            self.redirect(pages.member_url("webmoney", course))
+
+    # BitCash
+
+    def get_bitcash_login(self, match):
+        self.page(self.server.pages.bitcash_login(AREA_COURSES[match.group(1)]))
+
+    def post_bitcash_login(self, match):
+        pages = self.server.pages
+        form = self.form()
+        course = AREA_COURSES.get(form.get("COURSE"))
+        if not course:
+            self.page(pages.bad_request("コースの指定が正しくありません。"), 400)
+            return
+        groups = [form.get(f"CARD_NUMBER{i}", "").strip() for i in range(1, 5)]
+        entry = self.server.logins["bitcash"].get(";".join(groups)) if all(groups) else None
+        self.note("bitcash ID " + (entry[0] if entry else "unknown"))
+        if entry is None:
+            self.page(pages.bitcash_unknown(course))
+        elif entry[0] == "registered" and course in entry[1]:
+            self.page(pages.bitcash_valid(course, self.server.today() + datetime.timedelta(days=60)))
+        else:
+            self.page(pages.bitcash_unregistered(course))
+
+    def get_bitcash_registration(self, match):
+        self.page(self.server.pages.bitcash_registration())
+
+    # Yahoo!ウォレット and Yahoo! JAPAN
+
+    def get_wallet_index(self, match):
+        with_form = not self.server.current_faults()["wallet_no_form"]
+        self.page(self.server.pages.wallet_index(AREA_COURSES[match.group(1)], with_form))
+
+    def get_wallet_register(self, match):
+        self.page(self.server.pages.wallet_register(AREA_COURSES[match.group(1)]))
+
+    def get_wallet_no_member(self, match):
+        self.page(self.server.pages.wallet_no_member())
+
+    @staticmethod
+    def yahoo_src(value):
+        return value if value and re.fullmatch(r"[A-Za-z0-9_-]{1,32}", value) else "wallet"
+
+    def get_yahoo_login(self, match):
+        params = self.query()
+        src = self.yahoo_src(params.get(".src"))
+        self.page(self.server.pages.yahoo_login(src, self.wallet_done(params.get(".done"))))
+
+    def post_yahoo_login(self, match):
+        pages = self.server.pages
+        form = self.form()
+        done = self.wallet_done(form.get(".done"))
+        user = form.get("login")
+        courses = self.password_login("yahoo", user, form.get("passwd"))
+        if courses is None:
+            error = "Yahoo! JAPAN IDまたはパスワードが正しくありません。"
+            self.page(pages.yahoo_login(self.yahoo_src(form.get(".src")), done, error))
+            return
+        token = secrets.token_urlsafe(12)
+        with self.server.lock:
+            self.server.sessions[token] = user
+        query = urllib.parse.urlencode({".done": done, ".tok": token}, quote_via=urllib.parse.quote, safe="")
+        self.redirect(pages.url("yahoo-auth", "/consent") + "?" + query)
+
+    def yahoo_session(self, token):
+        with self.server.lock:
+            return self.server.sessions.get(token or "")
+
+    def get_yahoo_consent(self, match):
+        params = self.query()
+        token = params.get(".tok", "")
+        if self.yahoo_session(token) is None:
+            self.page(self.server.pages.yahoo_expired())
+        else:
+            self.page(self.server.pages.yahoo_consent(token, self.wallet_done(params.get(".done"))))
+
+    def post_yahoo_consent(self, match):
+        pages = self.server.pages
+        form = self.form()
+        user = self.yahoo_session(form.get(".tok"))
+        if user is None:
+            self.page(pages.yahoo_expired())
+            return
+        course = self.own_member_page(form.get(".done"), "wallet")
+        courses = self.server.logins["yahoo"][user][1]
+        self.note(f"yahoo consent {user!r}: courses {courses or '-'}")
+        if not course:
+            self.redirect(pages.url("yahoo-top", "/"))
+        elif course in courses:
+            self.redirect(pages.member_url("wallet", course))
+        else:
+            self.redirect(pages.url("service-wallet", "/no_member.html"))
+
+    def get_yahoo_register(self, match):
+        self.page(self.server.pages.yahoo_register())
+
+    def get_yahoo_top(self, match):
+        self.page(self.server.pages.yahoo_top())
+
+    def get_yahoo_help(self, match):
+        self.page(self.server.pages.yahoo_help(password=bool(match.group(1))))
 
     # -- sending with faults ---------------------------------------------------------------
 
@@ -899,6 +1696,7 @@ class SimHandler(BaseHTTPRequestHandler):
             with server.lock:
                 server.faults = NO_FAULTS
                 server.requests.clear()
+                server.sessions.clear()
             self.reply_json(200, {})
         elif path == "/file" and self.command == "GET":
             query = urllib.parse.parse_qs(urllib.parse.urlsplit(self.path).query)
@@ -955,8 +1753,12 @@ def main(argv=None):
             parser.error(f"--faults: {e}")
 
     accounts, settings_urls = load_download_accounts(args.accounts)
-    members = load_members(args.members)
-    server = SimServer(args.port, accounts, settings_urls, members, today, args.data_dir, faults)
+    try:
+        members = load_members(args.members)
+        logins = load_logins(args.members)
+    except (OSError, ValueError, configparser.Error) as e:
+        parser.error(f"--members: {e}")
+    server = SimServer(args.port, accounts, settings_urls, members, logins, today, args.data_dir, faults)
 
     stop = threading.Event()
     for sig in (signal.SIGTERM, signal.SIGINT):
