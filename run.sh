@@ -11,9 +11,11 @@ port=$VELMIRA_DEMO_PORT
 
 cat <<TXT
 Demo service on http://127.0.0.1:$port (stopped when Velmira 2 ends).
-Demo accounts (設定 → ユーザー設定):
-  クレジット課金: ユーザーID demo / パスワード velmira (A, B, C コース)
-                  credit_a / pass_a (A), credit_b / pass_b (B), credit_c / pass_c (C)
+Demo accounts (設定 → ユーザー設定), every course:
+  BIGLOBE bg_demo / velmira     @nifty nf_demo / velmira     So-net sn_demo / velmira
+  OCN ocn_demo / velmira        WebMoney prepaid number 1111222233334444
+  BitCash あいうえ かきくけ さしすせ たちつて    クレジット課金 demo / velmira
+  Yahoo!ウォレット y_demo / velmira
 TXT
 
 ./build/velmira "$@"

@@ -8,11 +8,16 @@
 #include "ui/uniOption.h"
 #include "ui/uniStart.h"
 
+#include "login/uniBrowser.h"
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -93,6 +98,23 @@ int main(int argc, char* argv[])
         page->SetChecked(5, true);
         page->grid1CheckBoxClick(5);
         save(&window, folder, QStringLiteral("download_done"));
+        window.btnAbortClick();
+
+        // A provider's login page in the embedded browser, filled in.
+        s.gProvider = 0;
+        s.gCourse = 0;
+        s.gUserName = QStringLiteral("bg_demo");
+        s.gPass = QStringLiteral("velmira");
+        window.gCatalogue.SelectProviderCourse(0, 0);
+        window.btnConnectClick();
+        QElapsedTimer timer;
+        timer.start();
+        while (window.fraBrowser1->lblSetsumei->text().startsWith(QStringLiteral("ログインページに移動中")) &&
+               timer.elapsed() < 20000)
+            QTest::qWait(50);
+        QTest::qWait(800);
+        if (QScreen* screen = window.screen())
+            screen->grabWindow(window.winId()).save(QDir(folder).filePath(QStringLiteral("main_login.png")));
         window.btnAbortClick();
     }
 
