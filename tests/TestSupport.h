@@ -2,8 +2,11 @@
 
 // What the window tests share: answering modal windows, a settings store of their own.
 
+#include "app/uniVelmira.h"
+
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QMessageBox>
 #include <QPointer>
 #include <QSettings>
@@ -69,6 +72,31 @@ struct Fixture
     {
         QSettings s(storePath(), QSettings::IniFormat);
         s.setValue(key, value);
+    }
+};
+
+// The main window of a member of provider and course, with data folders of its own, shown.
+struct MemberWindow
+{
+    Fixture fixture;
+    QTemporaryDir data;
+    std::unique_ptr<TfrmVelmira> window;
+
+    MemberWindow(int provider, int course, const QString& user = QString(),
+                 const QString& password = QString())
+    {
+        fixture.preset(QStringLiteral("frmOption/gProvider"), QString::number(provider));
+        fixture.preset(QStringLiteral("frmOption/gCourse"), QString::number(course));
+        window = std::make_unique<TfrmVelmira>(fixture.store());
+        window->FormCreate(false); // reads the endpoints too, so start the service first
+        TNaviSettings& s = window->gSettings;
+        s.gUserName = user;
+        s.gPass = password;
+        s.gWorkDir = data.filePath(QStringLiteral("work/"));
+        QDir().mkpath(s.gWorkDir);
+        for (int k = 0; k < DataKindCount; ++k)
+            s.Dir(k) = data.filePath(QStringLiteral("files/") + DataKinds[size_t(k)].code());
+        window->show();
     }
 };
 

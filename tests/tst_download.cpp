@@ -18,32 +18,10 @@
 
 namespace {
 
-// The main window set up for a member, against the local service.
-struct Member
+// A member's window on the download page's side.
+struct Member : MemberWindow
 {
-    Fixture fixture;
-    QTemporaryDir data;
-    std::unique_ptr<TfrmVelmira> window;
-
-    Member(int provider, int course, const QString& user, const QString& password)
-    {
-        fixture.preset(QStringLiteral("frmOption/gProvider"), QStringLiteral("0"));
-        fixture.preset(QStringLiteral("frmOption/gCourse"), QStringLiteral("0"));
-        window = std::make_unique<TfrmVelmira>(fixture.store());
-        window->FormCreate(false);
-        TNaviSettings& s = window->gSettings;
-        s.gProvider = provider;
-        s.gCourse = course;
-        s.gUserName = user;
-        s.gPass = password;
-        s.gWorkDir = data.filePath(QStringLiteral("work/"));
-        QDir().mkpath(s.gWorkDir);
-        for (int k = 0; k < DataKindCount; ++k)
-            s.Dir(k) = data.filePath(QStringLiteral("files/") + DataKinds[size_t(k)].code());
-        window->gCatalogue.InitProviderTables(); // after the service's endpoints are set
-        window->gCatalogue.SelectProviderCourse(provider, course);
-        window->show();
-    }
+    using MemberWindow::MemberWindow;
     TfraDownload* page() const { return window->fraDownload1; }
     int rows() const { return page()->grid1->rowCount(); }
     QString name(int row) const { return page()->grid1->item(row - 1, 1)->text(); }

@@ -259,11 +259,31 @@ QList<QPair<int, QString>> TLoginDriver::FormValues(const QList<TInputElement>& 
 
 void TLoginDriver::WebBrowser1DocumentComplete(bool mainFrame, const QString& url)
 {
-    if (FDone || !FPage || !FPage->HasDocument() || !mainFrame)
+    if (FDone || !FPage || !mainFrame)
         return;
     const int provider = FSettings.gProvider;
-
+    // Which page this is follows from its address alone; the document is read only for a page
+    // the driver acts on.
+    enum { None, BitCashResult, WalletIndex, YahooTop, YahooConsent, LoginForm } page = None;
     if (provider == pvBitCash && SameAddress(url, BitCashResultPage())) {
+        page = BitCashResult;
+    } else if (provider == pvWallet) {
+        for (int course = 0; course < CourseCount && page == None; ++course)
+            if (SameAddress(url, WalletIndexPage(course)))
+                page = WalletIndex;
+        if (page == None && SameAddress(url, YahooTopPage()))
+            page = YahooTop;
+        else if (page == None && url.contains(YahooAuthRoot()))
+            page = YahooConsent;
+    }
+    if (page == None && (SameAddress(url, FCatalogue.gLoginPage) ||
+                         (provider == pvWallet && url.contains(YahooLoginPrefix()))))
+        page = LoginForm;
+    if (page == None || !FPage->HasDocument())
+        return;
+
+    switch (page) {
+    case BitCashResult: {
         const QString body = FPage->BodyHtml();
         if (body.contains(QStringLiteral("まで有効です"))) {
             LoginCompleted();
@@ -273,32 +293,26 @@ void TLoginDriver::WebBrowser1DocumentComplete(bool mainFrame, const QString& ur
                                    "\r\n\r\n今すぐ登録ページを開きますか？")))
                 FHost.OpenInDefaultBrowser(BitCashRegistrationPage());
         }
-        return;
+        break;
     }
-    if (provider == pvWallet) {
-        for (int course = 0; course < CourseCount; ++course) {
-            if (SameAddress(url, WalletIndexPage(course))) {
-                RewriteWalletIndexPage();
-                return;
-            }
-        }
-        if (SameAddress(url, YahooTopPage())) {
-            FHost.Abort();
-            return;
-        }
-        if (url.contains(YahooAuthRoot())) {
-            AdjustYahooConsentPage();
-            return;
-        }
-    }
-    if (SameAddress(url, FCatalogue.gLoginPage) ||
-        (provider == pvWallet && url.contains(YahooLoginPrefix()))) {
+    case WalletIndex:
+        RewriteWalletIndexPage();
+        break;
+    case YahooTop:
+        FHost.Abort();
+        break;
+    case YahooConsent:
+        AdjustYahooConsentPage();
+        break;
+    case LoginForm:
         FHost.SetInstruction(Instruction(provider));
         if (provider == pvWallet)
             AdjustYahooLoginPage();
-        if (FDone)
-            return;
-        FPage->SetInputValues(FormValues(FPage->Inputs()));
+        if (!FDone)
+            FPage->SetInputValues(FormValues(FPage->Inputs()));
+        break;
+    case None:
+        break;
     }
 }
 

@@ -94,22 +94,34 @@ public:
     }
 
 private:
+    // The engine now and then drops the answer of a script sent to a page it has just loaded;
+    // the scripts only read or set values, so asking again is safe.
     QVariant Run(const QString& script)
     {
-        if (!FView)
-            return {};
-        QVariant result;
-        QEventLoop loop;
-        QTimer::singleShot(10000, &loop, &QEventLoop::quit); // a page that never answers
-        QPointer<QEventLoop> guard(&loop);
-        FView->page()->runJavaScript(script, [&result, guard](const QVariant& value) {
-            if (!guard)
-                return;
-            result = value;
-            guard->quit();
-        });
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-        return result;
+        for (int attempt = 0; attempt < 5 && FView; ++attempt) {
+            bool answered = false;
+            bool replaced = false;
+            QVariant result;
+            QEventLoop loop;
+            QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+            QPointer<QEventLoop> guard(&loop);
+            // A new navigation replaces the document, whose answer then never comes.
+            QObject::connect(FView->page(), &QWebEnginePage::loadStarted, &loop, [&] {
+                replaced = true;
+                loop.quit();
+            });
+            FView->page()->runJavaScript(script, [&result, &answered, guard](const QVariant& value) {
+                if (!guard)
+                    return;
+                result = value;
+                answered = true;
+                guard->quit();
+            });
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+            if (answered || replaced)
+                return result;
+        }
+        return {};
     }
 
     QPointer<QWebEngineView> FView;
