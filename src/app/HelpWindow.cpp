@@ -24,6 +24,10 @@ THelpWindow::THelpWindow(const QString& helpFolder, QWidget* parent)
     browser->setObjectName(QStringLiteral("helpBrowser"));
     browser->setOpenExternalLinks(true);
     browser->setSearchPaths({FFolder});
+    // One style for every page.
+    QFile css(QDir(FFolder).filePath(QStringLiteral("help.css")));
+    if (css.open(QIODevice::ReadOnly | QIODevice::Text))
+        browser->document()->setDefaultStyleSheet(QString::fromUtf8(css.readAll()));
 
     auto* splitter = new QSplitter(this);
     splitter->addWidget(toc);
