@@ -38,11 +38,15 @@ const QString kSearching = QStringLiteral("ダウンロード可能なファイ�
 
 QPixmap markPixmap(int mark)
 {
-    static const char* const names[] = {":/images/result_done.svg", ":/images/result_failed.svg",
-                                        ":/images/result_skipped.svg"};
     if (mark < 0 || mark > 2)
         return {};
-    return RenderSvg(QLatin1String(names[mark]), QSize(16, 16), qApp->devicePixelRatio());
+    // Drawn once; the grid paints them for every visible row.
+    static const QPixmap marks[] = {
+        RenderSvg(QStringLiteral(":/images/result_done.svg"), QSize(16, 16), qApp->devicePixelRatio()),
+        RenderSvg(QStringLiteral(":/images/result_failed.svg"), QSize(16, 16), qApp->devicePixelRatio()),
+        RenderSvg(QStringLiteral(":/images/result_skipped.svg"), QSize(16, 16), qApp->devicePixelRatio()),
+    };
+    return marks[mark];
 }
 
 // Runs the end-of-run steps however the run ends.
