@@ -34,7 +34,7 @@ QLabel* CreateInstructionLabel(QWidget* page, const QString& text)
     auto* label = new QLabel(text, page);
     label->setObjectName(QStringLiteral("lblSetsumei"));
     label->setProperty("class", QStringLiteral("instruction"));
-    label->setGeometry(318, 56, 500, 18);
+    label->setGeometry(318, 56, 834 - 318 - 4, 18);
     label->setAttribute(Qt::WA_TranslucentBackground);
     label->setTextFormat(Qt::PlainText);
     return label;
